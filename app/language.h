@@ -1,0 +1,51 @@
+#pragma once
+// The process-wide language state: one numbering of the seventeen languages
+// (0 French ... 16 Hebrew), the current one, and the locale that goes with it.
+#include <windows.h>
+#include <cstdint>
+#include <string>
+
+namespace tw {
+
+constexpr int language_count = 17;
+constexpr int language_french = 0;
+constexpr int language_english = 1;
+constexpr int language_dutch = 5;
+constexpr int language_hebrew = 16;
+
+// Makes `index` current (runtime locale, locale identifier, code page) and
+// returns the language's ANSI code page.
+UINT set_language(int index);
+int current_language();
+
+// The language that fits the user's default interface language within `mask`
+// (bit 1 << index); 0 means the state's default mask.
+int detect_language(uint32_t mask);
+
+// The table's LANGID; 1036 for an index outside the table.
+LANGID language_id(int index);
+// The language's own name, first letter upper-cased ("Français").
+std::wstring language_native_name(int index);
+bool is_right_to_left(int index);
+bool is_left_to_right();
+LANGID current_lcid();
+UINT current_code_page();
+
+// The flag icon resource shown beside the language, and the offset added to a
+// French string identifier to reach the language's block.
+int language_flag_icon(int index);
+int language_text_offset(int index);
+
+// The module that holds localized resources (the executable unless set).
+HMODULE resource_module();
+// Lets a resource-only module supply localized strings; set_language clears it.
+void set_resource_module(HMODULE module);
+// String `id` from the resource module, else from the executable, else empty.
+std::wstring load_resource_string(UINT id);
+
+// The C runtime locale name for a language ("de-DE"); empty selects the user's
+// own default. Throws std::runtime_error when the locale cannot be read.
+std::string locale_name(int index);
+bool is_windows_6_or_later();
+
+} // namespace tw

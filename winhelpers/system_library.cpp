@@ -1,0 +1,62 @@
+#include "winhelpers/system_library.h"
+
+#include <vector>
+
+namespace tw {
+namespace {
+
+std::wstring with_backslashes(std::wstring path)
+{
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+bool is_absolute(const std::wstring& p)
+{
+    // Drive root ("C:\") or UNC root ("\\server\"): both a root name and a root directory.
+    bool drive = p.size() >= 3 && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/');
+    bool unc = p.size() >= 3 && (p[0] == L'\\' || p[0] == L'/') && (p[1] == L'\\' || p[1] == L'/') &&
+               p[2] != L'\\' && p[2] != L'/';
+    return drive || unc;
+}
+
+} // namespace
+
+HMODULE load_system_library(const std::wstring& name)
+{
+    if (is_absolute(name))
+        return LoadLibraryW(with_backslashes(name).c_str());
+
+    UINT needed = GetSystemDirectoryW(nullptr, 0);
+    if (needed > 0) {
+        std::vector<wchar_t> dir(needed + 1);
+        UINT got = GetSystemDirectoryW(dir.data(), static_cast<UINT>(dir.size()));
+        if (got > 0 && got < dir.size()) {
+            std::wstring path(dir.data(), got);
+            if (path.back() != L'\\')
+                path += L'\\';
+            path += name;
+            if (HMODULE module = LoadLibraryW(with_backslashes(path).c_str()))
+                return module;
+        }
+    }
+    return LoadLibraryW(name.c_str());
+}
+
+void restrict_dll_search()
+{
+    // SetDefaultDllDirectories exists from Windows 8 (and 7 with KB2533623).
+    using set_default_fn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto set_default = kernel ? reinterpret_cast<set_default_fn>(
+                                    reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                              : nullptr;
+    if (set_default)
+        set_default(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Removes the current directory from the search on every system.
+    SetDllDirectoryW(L"");
+}
+
+} // namespace tw

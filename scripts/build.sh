@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
-# Configures and builds the Windows target (build-win/) and the native one (build-native/).
+# Configures and builds the three trees:
+#   build-win/       the installer and the Windows tests (mingw-w64, i686)
+#   build-native/    portable code, host tools and their tests (g++)
+#   build-sanitize/  the same with ASan and UBSan, and the fuzz targets (clang)
+# TW_BUILD_SUFFIX=-x builds into build-win-x/ ... instead (parallel work trees).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-[ -f build-native/build.ninja ] || cmake -S . -B build-native -G Ninja >/dev/null
-[ -f build-win/build.ninja ] || cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build build-native
-cmake --build build-win
-echo "build: installer at $root/build-win/InstallKorvane6.52a.exe"
+sfx=${TW_BUILD_SUFFIX:-}
+configure() { # dir args...
+  local dir=$1; shift
+  [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+}
+configure "build-native$sfx"
+configure "build-sanitize$sfx" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTW_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+configure "build-win$sfx" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+for dir in "build-native$sfx" "build-sanitize$sfx" "build-win$sfx"; do
+  cmake --build "$dir"
+done
+echo "build: installer at $root/build-win$sfx/InstallKorvane6.52a.exe"

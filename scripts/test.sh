@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Sets everything up, builds both targets and runs every test: the native
-# tests directly, the Windows tests under Wine (tests/harness/wine-run).
+# Sets everything up, builds the three trees and runs every test: native and
+# sanitized tests (and short fuzz runs) directly, Windows tests under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
+sfx=${TW_BUILD_SUFFIX:-}
 jobs=$(nproc)
 status=0
-echo "== native tests"
-(cd "$root/build-native" && ctest --output-on-failure -j "$jobs") || status=1
-echo "== Windows tests under Wine"
-(cd "$root/build-win" && ctest --output-on-failure -j "$jobs") || status=1
+for dir in "build-native$sfx" "build-sanitize$sfx" "build-win$sfx"; do
+  echo "== tests in $dir"
+  (cd "$root/$dir" && ctest --output-on-failure -j "$jobs") || status=1
+done
 exit $status

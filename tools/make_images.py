@@ -5,7 +5,7 @@
 
 Writes app.ico (icon group 128), flag_141.ico ... flag_157.ico and side.bmp.
 Standard library only, and the output is the same bytes on every run: no
-timestamps, fixed palettes orders, deterministic quantisation.
+timestamps, palettes in a fixed order, deterministic quantisation.
 """
 
 import math

@@ -1,5 +1,6 @@
 #include "app/install_app.h"
 
+#include "app/installed_detection.h"
 #include "app/installer_texts.h"
 #include "app/language.h"
 #include "app/product.h"
@@ -89,8 +90,11 @@ BOOL CInstallApp::InitInstance()
     CWinApp::InitInstance();
     ChooseStartupLanguage();
     SetApplicationName();
-    // Administrator and running-product guards, installed-product detection and
-    // the previous uninstall log: not yet in this build; start-up goes on.
+    // Administrator and running-product guards: not yet in this build.
+    std::wstring installedProduct;
+    if (!DetectInstalledProduct(*this, installedProduct))
+        return FALSE;
+    ReadPreviousUninstallLog(*this, installedProduct);
     SetDefaultFolders();
     SetShortcutAndModeDefaults();
     RunWizard(*this);

@@ -2,6 +2,7 @@
 // The application object: the state of one run, and the start-up sequence
 // that ends in the modal wizard.
 #include "framework/win_app.h"
+#include "uninstall_log/uninstall_log.h"
 
 #include <cstdint>
 #include <functional>
@@ -51,6 +52,8 @@ public:
     bool m_startMenuShortcut = true;
     bool m_desktopShortcut = true;
     bool m_advancedMode = false;
+    // The previous installation's log; during the installation this run's journal.
+    CUninstallLog m_previousLog;
     bool m_installCompleted = false;
 };
 

@@ -1,8 +1,11 @@
 #include "wizard/wizard_entry.h"
 
 #include "app/install_app.h"
+#include "wizard/install_dlg.h"
 
-void RunWizard(CInstallApp&)
+void RunWizard(CInstallApp& app)
 {
-    // The wizard frame is not part of this build yet: start-up ends here.
+    CInstallDlg frame(app);
+    frame.DoModal();
+    app.SetMainWnd(nullptr);
 }

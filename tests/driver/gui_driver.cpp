@@ -1,0 +1,486 @@
+#include "tests/driver/gui_driver.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace gui {
+namespace {
+
+struct find_windows {
+    DWORD pid;
+    const wchar_t* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect_top_window(HWND wnd, LPARAM param)
+{
+    auto* f = reinterpret_cast<find_windows*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid == f->pid && IsWindowVisible(wnd) && (!f->className || class_name(wnd) == f->className))
+        f->found.push_back(wnd);
+    return TRUE;
+}
+
+struct find_child {
+    int id;
+    HWND found = nullptr;
+    HWND largest_static = nullptr;
+    int largest_length = -1;
+};
+
+BOOL CALLBACK find_box_text(HWND wnd, LPARAM param)
+{
+    auto* f = reinterpret_cast<find_child*>(param);
+    if (GetDlgCtrlID(wnd) == f->id && class_name(wnd) == L"Static")
+        f->found = wnd;
+    if (class_name(wnd) == L"Static") {
+        int n = GetWindowTextLengthW(wnd);
+        if (n > f->largest_length) {
+            f->largest_length = n;
+            f->largest_static = wnd;
+        }
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK find_icon(HWND wnd, LPARAM param)
+{
+    if (class_name(wnd) == L"Static" && (GetWindowLongW(wnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<bool*>(param) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A block of memory inside the installer process, for messages whose
+// arguments are pointers.
+class remote_block {
+public:
+    remote_block(HANDLE process, size_t size) : m_process(process), m_size(size)
+    {
+        m_address = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~remote_block()
+    {
+        if (m_address)
+            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+    }
+    remote_block(const remote_block&) = delete;
+    remote_block& operator=(const remote_block&) = delete;
+    explicit operator bool() const { return m_address != nullptr; }
+    char* address() const { return static_cast<char*>(m_address); }
+    bool write(size_t offset, const void* data, size_t size) const
+    {
+        SIZE_T done = 0;
+        return WriteProcessMemory(m_process, address() + offset, data, size, &done) && done == size;
+    }
+    bool read(size_t offset, void* data, size_t size) const
+    {
+        SIZE_T done = 0;
+        return ReadProcessMemory(m_process, address() + offset, data, size, &done) && done == size;
+    }
+
+private:
+    HANDLE m_process;
+    size_t m_size;
+    void* m_address = nullptr;
+};
+
+bool write_bmp(const std::wstring& path, HDC source, int x, int y, int width, int height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
+        return false;
+    HDC memory = CreateCompatibleDC(source);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    bool ok = BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY) != FALSE;
+    GdiFlush();
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    DWORD image = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + image;
+    if (ok) {
+        FILE* out = _wfopen(path.c_str(), L"wb");
+        ok = out && fwrite(&file, sizeof(file), 1, out) == 1 && fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
+             fwrite(bits, image, 1, out) == 1;
+        if (out)
+            fclose(out);
+    }
+    DeleteObject(bitmap);
+    return ok;
+}
+
+} // namespace
+
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+{
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(15ms);
+    }
+}
+
+std::wstring window_text(HWND wnd)
+{
+    if (!wnd)
+        return {};
+    // WM_GETTEXT is marshalled between processes.
+    wchar_t buffer[4096] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(wnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                             &copied))
+        return {};
+    return std::wstring(buffer, copied);
+}
+
+std::wstring class_name(HWND wnd)
+{
+    wchar_t name[256] = {};
+    int n = GetClassNameW(wnd, name, 256);
+    return std::wstring(name, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+std::wstring installer_path()
+{
+    const char* unix_path = std::getenv("TW_INSTALLER");
+    if (!unix_path)
+        return {};
+    std::wstring path = L"Z:";
+    for (const char* c = unix_path; *c; ++c)
+        path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return path;
+}
+
+bool on_wine()
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+std::wstring screenshot_dir()
+{
+    const char* dir = std::getenv("TW_SCREENSHOT_DIR");
+    if (!dir || !*dir)
+        return {};
+    std::wstring path = L"Z:";
+    for (const char* c = dir; *c; ++c)
+        path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return path;
+}
+
+// message_box
+
+std::wstring message_box::text() const
+{
+    // The system's message box shows its text in a static control with id 0xFFFF.
+    find_child f{0xFFFF};
+    EnumChildWindows(m_wnd, find_box_text, reinterpret_cast<LPARAM>(&f));
+    return window_text(f.found ? f.found : f.largest_static);
+}
+
+bool message_box::has_button(int id) const
+{
+    HWND button = GetDlgItem(m_wnd, id);
+    return button && IsWindowVisible(button);
+}
+
+bool message_box::has_icon() const
+{
+    bool found = false;
+    EnumChildWindows(m_wnd, find_icon, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+bool message_box::press(int id) const
+{
+    HWND button = GetDlgItem(m_wnd, id);
+    if (!button || !IsWindowEnabled(button))
+        return false;
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return wait_until([&] { return !IsWindow(m_wnd) || !IsWindowVisible(m_wnd); });
+}
+
+// installer
+
+installer::installer(const std::wstring& exe)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    std::wstring command = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &m_process))
+        return;
+    wait_until([&] {
+        for (HWND wnd : top_windows(L"#32770"))
+            if (GetDlgItem(wnd, IDOK) && GetDlgItem(wnd, 3) && GetDlgItem(wnd, IDCANCEL)) {
+                m_frame = wnd;
+                return true;
+            }
+        return !running();
+    });
+}
+
+installer::~installer()
+{
+    if (m_process.hProcess) {
+        if (running()) {
+            TerminateProcess(m_process.hProcess, 99);
+            WaitForSingleObject(m_process.hProcess, 10000);
+        }
+        CloseHandle(m_process.hThread);
+        CloseHandle(m_process.hProcess);
+    }
+}
+
+bool installer::running() const
+{
+    return m_process.hProcess && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool installer::wait_for_exit(std::chrono::milliseconds timeout) const
+{
+    return m_process.hProcess &&
+           WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+std::vector<HWND> installer::top_windows(const wchar_t* className) const
+{
+    find_windows f{m_process.dwProcessId, className, {}};
+    EnumWindows(collect_top_window, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+std::optional<message_box> installer::wait_for_box(std::chrono::milliseconds timeout) const
+{
+    HWND box = nullptr;
+    wait_until(
+        [&] {
+            for (HWND wnd : top_windows(L"#32770"))
+                if (wnd != m_frame) {
+                    box = wnd;
+                    return true;
+                }
+            return false;
+        },
+        timeout);
+    if (!box)
+        return std::nullopt;
+    return message_box(box);
+}
+
+HWND installer::wait_for_window(const std::wstring& title, const wchar_t* className,
+                                std::chrono::milliseconds timeout) const
+{
+    HWND found = nullptr;
+    wait_until(
+        [&] {
+            for (HWND wnd : top_windows(className))
+                if (window_text(wnd) == title) {
+                    found = wnd;
+                    return true;
+                }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
+bool installer::no_box() const
+{
+    for (HWND wnd : top_windows())
+        if (wnd != m_frame)
+            return false;
+    return true;
+}
+
+HWND installer::page() const
+{
+    for (HWND child = GetWindow(m_frame, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (class_name(child) == L"#32770" && IsWindowVisible(child))
+            return child;
+    return nullptr;
+}
+
+int installer::page_index() const
+{
+    HWND p = page();
+    if (!p)
+        return -1;
+    // Each page has one control that no other page has.
+    struct marker {
+        int id;
+        int page;
+    };
+    static const marker markers[] = {{1023, 0}, {1018, 1}, {1009, 2}, {1011, 3}, {1015, 4}};
+    for (const marker& m : markers)
+        if (GetDlgItem(p, m.id))
+            return m.page;
+    return GetDlgItem(p, 1016) ? 5 : -1;
+}
+
+bool installer::wait_for_page(int index, std::chrono::milliseconds timeout) const
+{
+    return wait_until([&] { return page_index() == index; }, timeout);
+}
+
+HWND installer::control(int id) const
+{
+    if (HWND p = page())
+        if (HWND c = GetDlgItem(p, id))
+            return c;
+    return GetDlgItem(m_frame, id);
+}
+
+bool installer::checked(int id) const
+{
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(control(id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    return state == BST_CHECKED;
+}
+
+bool installer::click(int id) const
+{
+    HWND c = control(id);
+    if (!c || !IsWindowVisible(c) || !IsWindowEnabled(c))
+        return false;
+    return PostMessageW(c, BM_CLICK, 0, 0) != FALSE;
+}
+
+bool installer::click_and_wait(int id, const std::function<bool()>& done) const
+{
+    return click(id) && wait_until(done);
+}
+
+bool installer::set_checked(int id, bool on) const
+{
+    if (checked(id) == on)
+        return true;
+    return click_and_wait(id, [&] { return checked(id) == on; });
+}
+
+bool installer::set_text(int id, const std::wstring& text) const
+{
+    HWND c = control(id);
+    DWORD_PTR done = 0;
+    return c && SendMessageTimeoutW(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                                    5000, &done);
+}
+
+HWND installer::focus() const
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(m_process.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+bool installer::press_key(WORD vk) const
+{
+    HWND target = focus();
+    if (!target)
+        target = m_frame;
+    UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
+    LPARAM up = down | (1 << 30) | (1u << 31);
+    return PostMessageW(target, WM_KEYDOWN, vk, down) && PostMessageW(target, WM_KEYUP, vk, up);
+}
+
+std::vector<combo_item> installer::combo_items(int id) const
+{
+    std::vector<combo_item> items;
+    HWND combo = control(id);
+    if (!combo)
+        return items;
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id());
+    if (!process)
+        return items;
+    {
+        constexpr size_t text_chars = 256;
+        remote_block block(process, sizeof(COMBOBOXEXITEMW) + text_chars * sizeof(wchar_t));
+        int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        for (int i = 0; block && i < count; ++i) {
+            COMBOBOXEXITEMW item = {};
+            item.mask = CBEIF_TEXT | CBEIF_LPARAM;
+            item.iItem = i;
+            item.pszText = reinterpret_cast<wchar_t*>(block.address() + sizeof(COMBOBOXEXITEMW));
+            item.cchTextMax = text_chars;
+            wchar_t text[text_chars] = {};
+            if (!block.write(0, &item, sizeof(item)) ||
+                !SendMessageW(combo, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.address())) ||
+                !block.read(0, &item, sizeof(item)) ||
+                !block.read(sizeof(COMBOBOXEXITEMW), text, sizeof(text) - sizeof(wchar_t)))
+                break;
+            items.push_back({text, item.lParam});
+        }
+    }
+    CloseHandle(process);
+    return items;
+}
+
+int installer::combo_selection(int id) const
+{
+    return static_cast<int>(SendMessageW(control(id), CB_GETCURSEL, 0, 0));
+}
+
+bool installer::select_combo(int id, int index) const
+{
+    HWND combo = control(id);
+    if (!combo || !IsWindowEnabled(combo))
+        return false;
+    if (SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != index)
+        return false;
+    // Posted: the handler may put up a box of its own.
+    return PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                        reinterpret_cast<LPARAM>(combo)) != FALSE;
+}
+
+void installer::system_command(UINT command) const
+{
+    PostMessageW(m_frame, WM_SYSCOMMAND, command, 0);
+}
+
+std::optional<std::wstring> installer::system_menu_text(UINT command) const
+{
+    HMENU menu = GetSystemMenu(m_frame, FALSE);
+    if (!menu)
+        return std::nullopt;
+    wchar_t text[256] = {};
+    int n = GetMenuStringW(menu, command, text, 256, MF_BYCOMMAND);
+    if (n <= 0)
+        return std::nullopt;
+    return std::wstring(text, static_cast<size_t>(n));
+}
+
+bool installer::screenshot(const std::wstring& path, HWND wnd) const
+{
+    if (!wnd)
+        wnd = m_frame;
+    RECT r = {};
+    if (!GetWindowRect(wnd, &r))
+        return false;
+    HDC screen = GetDC(nullptr);
+    bool ok = write_bmp(path, screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+} // namespace gui

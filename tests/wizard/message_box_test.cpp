@@ -1,0 +1,178 @@
+// Error texts and the helper layer's application box, shown for real and
+// answered from a second thread.
+#include "framework/win_app.h"
+#include "winhelpers/error_text.h"
+#include "winhelpers/message_boxes.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+CWinApp testApp;
+
+bool on_wine()
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// The system's English text for ERROR_BUSY. Wine words it differently from
+// Windows; the rule under test (the system's text, unchanged but for the
+// trailing line break) is the same.
+const wchar_t* busy_text()
+{
+    return on_wine() ? L"Resource in use." : L"The requested resource is in use.";
+}
+
+std::wstring system_text(uint32_t code)
+{
+    wchar_t* buffer = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+                   nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    std::wstring text = buffer ? buffer : L"";
+    if (buffer)
+        LocalFree(buffer);
+    return text;
+}
+
+TEST(ErrorText, BusyHasTheSystemTextWithoutTrailingLineBreak)
+{
+    std::wstring text = tw::error_text(ERROR_BUSY, 0);
+    ASSERT_FALSE(text.empty());
+    EXPECT_NE(text.back(), L'\n');
+    EXPECT_NE(text.back(), L'\r');
+    std::wstring raw = system_text(ERROR_BUSY);
+    ASSERT_GT(raw.size(), text.size()) << "the system's own text ends in a line break";
+    EXPECT_EQ(raw.substr(0, text.size()), text);
+    EXPECT_EQ(text, busy_text());
+}
+
+TEST(ErrorText, CodeWithoutSystemTextFallsBackToUnspecifiedError)
+{
+    std::wstring unspecified = tw::error_text(static_cast<uint32_t>(E_FAIL), 0);
+    ASSERT_FALSE(unspecified.empty());
+    EXPECT_TRUE(system_text(0x0000BEEF).empty()) << "fixture: the system must have no text for the code";
+    EXPECT_EQ(tw::error_text(0x0000BEEF, 0), unspecified);
+}
+
+struct ReportedCase {
+    uint32_t code;
+    const wchar_t* expected; // null: the text of E_FAIL
+};
+
+class ReportedText : public ::testing::TestWithParam<ReportedCase> {};
+
+TEST_P(ReportedText, CustomerCodesNameStringsOrFallBack)
+{
+    const ReportedCase& c = GetParam();
+    std::wstring expected = c.expected ? c.expected : tw::error_text(static_cast<uint32_t>(E_FAIL), 0);
+    EXPECT_EQ(tw::reported_error_text(c.code), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ReportedText,
+    ::testing::Values(ReportedCase{0x28000000u | 501, L"The product folder could not be prepared."},
+                      ReportedCase{0x28000000u | 502, nullptr},  // no such string
+                      ReportedCase{0x20000000u | 501, nullptr},  // customer code without a string
+                      ReportedCase{0xA8000000u | 501, L"The product folder could not be prepared."},
+                      ReportedCase{ERROR_BUSY, busy_text()}));
+
+// What one box showed before it was answered.
+struct SeenBox {
+    bool found = false;
+    std::wstring caption;
+    HICON icon = nullptr;
+    bool iconShown = false;
+};
+
+BOOL CALLBACK find_icon_static(HWND wnd, LPARAM param)
+{
+    wchar_t cls[32] = {};
+    GetClassNameW(wnd, cls, 32);
+    if (lstrcmpiW(cls, L"Static") == 0 && (GetWindowLongW(wnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        auto* seen = reinterpret_cast<SeenBox*>(param);
+        seen->icon = reinterpret_cast<HICON>(SendMessageW(wnd, STM_GETICON, 0, 0));
+        seen->iconShown = IsWindowVisible(wnd) && seen->icon;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct BoxCase {
+    UINT type;
+    LPCWSTR expectedIcon; // null: no icon
+    int answer;
+};
+
+class MessageBoxIcon : public ::testing::TestWithParam<BoxCase> {};
+
+TEST_P(MessageBoxIcon, ButtonSetChoosesTheIcon)
+{
+    const BoxCase& c = GetParam();
+    testApp.SetAppName(L"Box Test Application");
+    SeenBox seen;
+    DWORD thread = GetCurrentThreadId();
+    std::thread answerer([&] {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < deadline) {
+            HWND box = FindWindowW(L"#32770", L"Box Test Application");
+            if (box && GetWindowThreadProcessId(box, nullptr) == thread && IsWindowVisible(box)) {
+                seen.found = true;
+                EnumChildWindows(box, find_icon_static, reinterpret_cast<LPARAM>(&seen));
+                PostMessageW(GetDlgItem(box, c.answer), BM_CLICK, 0, 0);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        }
+    });
+    int result = tw::message_box(L"Question?", static_cast<UINT>(0), c.type);
+    answerer.join();
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(result, c.answer);
+    if (c.expectedIcon) {
+        EXPECT_TRUE(seen.iconShown);
+        EXPECT_EQ(seen.icon, LoadIconW(nullptr, c.expectedIcon));
+    } else {
+        EXPECT_FALSE(seen.iconShown);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ButtonSets, MessageBoxIcon,
+    ::testing::Values(BoxCase{MB_OK, IDI_EXCLAMATION, IDOK}, BoxCase{MB_OKCANCEL, IDI_EXCLAMATION, IDCANCEL},
+                      BoxCase{MB_YESNO, IDI_QUESTION, IDNO}, BoxCase{MB_YESNOCANCEL, IDI_QUESTION, IDYES},
+                      BoxCase{MB_RETRYCANCEL, nullptr, IDRETRY}, BoxCase{MB_ABORTRETRYIGNORE, nullptr, IDIGNORE},
+                      BoxCase{MB_YESNO | MB_ICONINFORMATION, IDI_INFORMATION, IDYES}));
+
+TEST(ReportError, ShowsTheReportedTextCaptionedWithTheApplicationName)
+{
+    testApp.SetAppName(L"Report Test Application");
+    std::wstring text;
+    bool found = false;
+    std::thread answerer([&] {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < deadline) {
+            HWND box = FindWindowW(L"#32770", L"Report Test Application");
+            if (box && IsWindowVisible(box)) {
+                found = true;
+                wchar_t buffer[512] = {};
+                GetWindowTextW(GetDlgItem(box, 0xFFFF), buffer, 512);
+                text = buffer;
+                EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr) << "no main window: no owner";
+                PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        }
+    });
+    tw::report_error(ERROR_BUSY);
+    answerer.join();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(text, busy_text());
+}
+
+} // namespace

@@ -508,3 +508,55 @@ INSTANTIATE_TEST_SUITE_P(Languages, WizardAbout,
                                            std::make_tuple(0, L"À propos de 'Installeur'")));
 
 } // namespace
+
+namespace {
+
+// Screenshots of every page, the About box and the exit confirmation, per
+// language, left in the build folder for review.
+class WizardScreenshots : public Wizard, public ::testing::WithParamInterface<std::pair<int, const wchar_t*>> {
+protected:
+    int start_language() const override { return GetParam().first; }
+    void shoot(const std::wstring& name, HWND wnd = nullptr) const
+    {
+        std::wstring path = folder + L"\\" + GetParam().second + L"_" + name + L".bmp";
+        // Let the window finish painting what it was just asked to show.
+        RedrawWindow(wnd ? wnd : app->frame(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SendMessageTimeoutW(wnd ? wnd : app->frame(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+        EXPECT_TRUE(app->screenshot(path, wnd)) << "cannot write " << testing::PrintToString(path);
+        EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    std::wstring folder = gui::screenshot_dir();
+};
+
+TEST_P(WizardScreenshots, EveryPageAboutBoxAndExitQuestion)
+{
+    if (folder.empty())
+        GTEST_SKIP() << "TW_SCREENSHOT_DIR not set";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    shoot(L"page0");
+    next(1);
+    choose_mode(true);
+    shoot(L"page1");
+    for (int page = 2; page <= 4; ++page) {
+        next(page);
+        shoot(L"page" + std::to_wstring(page));
+    }
+    ASSERT_TRUE(app->click(IDCANCEL));
+    std::optional<gui::message_box> box = app->wait_for_box(5s);
+    ASSERT_TRUE(box);
+    shoot(L"exit", box->hwnd());
+    ASSERT_TRUE(box->press(IDNO));
+    app->system_command(IDM_ABOUTBOX);
+    ASSERT_TRUE(gui::wait_until([&] { return app->top_windows(L"#32770").size() == 2; }));
+    for (HWND wnd : app->top_windows(L"#32770"))
+        if (wnd != app->frame()) {
+            shoot(L"about", wnd);
+            PostMessageW(GetDlgItem(wnd, IDOK), BM_CLICK, 0, 0);
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, WizardScreenshots,
+                         ::testing::Values(std::make_pair(1, L"en"), std::make_pair(2, L"de"),
+                                           std::make_pair(0, L"fr")));
+
+} // namespace

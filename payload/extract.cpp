@@ -22,23 +22,36 @@ constexpr std::streamsize copy_buffer_size = 4096;
 // source is exhausted, offers its buffer once and drops what is not taken; the
 // sink stops at every field and body boundary, so offer until all is taken.
 // Each offer either consumes bytes, finishes a zero-length entry or throws.
+//
+// The decompressor checks a block's CRC only after it has delivered the
+// block, so a damaged stream first shows as a strange archive. An archive
+// error is therefore held back while the rest of the stream is decompressed
+// (the failed sink swallows it): if the decompressor then fails, the damage
+// is what gets reported. Answers and callback failures stop at once.
 class sink_device {
 public:
     using char_type = char;
     using category = io::sink_tag;
 
-    explicit sink_device(archive_sink& sink) : sink_(&sink) {}
+    sink_device(archive_sink& sink, std::exception_ptr& held) : sink_(&sink), held_(&held) {}
 
     std::streamsize write(const char* s, std::streamsize n)
     {
-        std::streamsize done = 0;
-        while (done < n)
-            done += sink_->write(s + done, n - done);
+        try {
+            std::streamsize done = 0;
+            while (done < n)
+                done += sink_->write(s + done, n - done);
+        } catch (const std::system_error& e) {
+            if (e.code() != compress_errc::unexpected_error && e.code() != compress_errc::invalid_checksum)
+                throw;
+            *held_ = std::current_exception();
+        }
         return n;
     }
 
 private:
     archive_sink* sink_;
+    std::exception_ptr* held_;
 };
 
 // Copies the entry in progress into `path` when an exception passes.
@@ -100,8 +113,14 @@ bool extract_archive(std::istream& source, target_folders folders, notification_
         callback(notification::start{});
         archive_sink sink(std::move(folders), callback);
         failure_path_guard guard(sink, failure_path);
+        std::exception_ptr held;
         std::streamsize compressed =
-            io::copy(source, io::compose(io::bzip2_decompressor(), sink_device(sink)), copy_buffer_size);
+            io::copy(source, io::compose(io::bzip2_decompressor(), sink_device(sink, held)), copy_buffer_size);
+        if (held)
+            std::rethrow_exception(held);
+        // An empty source is no bzip2 stream, though the decompressor lets it pass.
+        if (compressed == 0)
+            throw io::bzip2_error(io::bzip2::unexpected_eof);
         if (sink.total() != 0 && sink.processed() == sink.total())
             sink.complete_empty_tail();
         if (sink.total() != 0 && sink.processed() == sink.total()) {
@@ -121,8 +140,9 @@ bool check_payload_stream(std::istream& source)
 {
     bool intact = false;
     try {
-        io::copy(source, io::compose(io::bzip2_decompressor(), io::null_sink()), copy_buffer_size);
-        intact = source.good() && std::istream::traits_type::eq_int_type(source.rdbuf()->sgetc(),
+        std::streamsize compressed =
+            io::copy(source, io::compose(io::bzip2_decompressor(), io::null_sink()), copy_buffer_size);
+        intact = compressed > 0 && source.good() && std::istream::traits_type::eq_int_type(source.rdbuf()->sgetc(),
                                                                            std::istream::traits_type::eof());
     } catch (const std::exception&) {
         intact = false;

@@ -71,8 +71,10 @@ fs::path normalised_absolute(const fs::path& p)
     if (!p.is_absolute()) {
         boost::system::error_code ec;
         fs::path cwd = fs::current_path(ec);
-        if (!ec)
-            abs = cwd / p;
+        if (!ec) {
+            // A path rooted without a drive is on the current drive, not below the current folder.
+            abs = p.has_root_directory() ? cwd.root_name() / p : cwd / p;
+        }
     }
     std::vector<fs::path> kept;
     fs::path root = abs.root_path();

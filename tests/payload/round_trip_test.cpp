@@ -1,0 +1,183 @@
+// Payloads built by the payload tool from a manifest and extracted again:
+// the exact notification sequence and the bytes on disk.
+#include "payload/extract.h"
+#include "payload/folder_templates.h"
+#include "payload/text_encoding.h"
+#include "tests/payload/payload_fixtures.h"
+
+#include <boost/filesystem/fstream.hpp>
+#include <boost/filesystem/operations.hpp>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace fs = boost::filesystem;
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+struct source_file {
+    std::string kind;
+    std::string folder_template; // UTF-8
+    std::string path;            // below the sources folder
+    std::string body;
+    std::string installed;       // expected path below the scratch folder
+};
+
+struct round_trip_case {
+    const char* name;
+    std::vector<source_file> files;
+};
+
+std::string pattern(std::size_t n, unsigned seed)
+{
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>((i * 131 + seed * 7 + (i >> 8)) & 0xFF);
+    return s;
+}
+
+const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
+
+std::string run(const std::string& command)
+{
+    std::string out = (fs::temp_directory_path() / fs::unique_path("tw-tool-%%%%%%.txt")).string();
+    int rc = std::system((command + " >" + out + " 2>&1").c_str());
+    std::string text = read_file(out);
+    fs::remove(out);
+    return std::to_string(rc == 0 ? 0 : 1) + ":" + text;
+}
+
+// Builds the payload of `files` with the tool (sources recorded below
+// `source_root`) and extracts it into `scratch`.
+struct outcome {
+    std::vector<std::string> lines;
+    std::map<std::string, std::string> files;
+    std::string payload;
+    bool ok = false;
+};
+
+outcome build_and_extract(const std::vector<source_file>& files, const std::string& source_root,
+                          const std::string& sources_folder)
+{
+    scratch_folder scratch;
+    fs::path sources = scratch.path() / sources_folder;
+    std::string manifest = "# round trip\nsource-root\t" + source_root + "\n";
+    for (const source_file& f : files) {
+        write_file(sources / fs::path(f.path), f.body);
+        manifest += f.kind + "\t" + f.folder_template + "\t" + sources_folder + "/" + f.path + "\n";
+    }
+    write_file(scratch.path() / "manifest.txt", manifest);
+    fs::path payload = scratch.path() / "payload.bz2";
+    std::string built = run(std::string(TW_PAYLOAD_TOOL) + " build " + (scratch.path() / "manifest.txt").string() +
+                            " " + payload.string());
+    EXPECT_EQ(built, "0:");
+
+    fs::path out = scratch.path() / "out";
+    shell_folder_table shell({{folder_common_appdata, (out / "CommonData").wstring()},
+                              {folder_common_desktop_directory, (out / "Desktop").wstring()}});
+    outcome result;
+    result.payload = read_file(payload);
+    recorder rec;
+    rec.strip = to_utf8(out.wstring());
+    fs::ifstream in(payload, std::ios::binary);
+    result.ok = extract_archive(in, {(out / "InstallPath").wstring(), L"Samples", L""}, rec.callback());
+    result.lines = rec.lines;
+    if (fs::exists(out))
+        result.files = files_below(out);
+    return result;
+}
+
+std::vector<round_trip_case> cases()
+{
+    return {
+        {"zero entries", {}},
+        {"empty bodies in the middle and at the end",
+         {{"content", "<InstallPath>", "a.txt", "abc", "InstallPath/a.txt"},
+          {"content", "<InstallPath>", "empty1.txt", "", "InstallPath/empty1.txt"},
+          {"content", "<InstallPath>", "b.txt", "hello", "InstallPath/b.txt"},
+          {"content", "<InstallPath>\\Lang", "empty2.txt", "", "InstallPath/Lang/empty2.txt"},
+          {"kept_data", "<CommonData>\\Tarnwick", "empty3.txt", "", "CommonData/Tarnwick/empty3.txt"}}},
+        {"one-byte bodies",
+         {{"program_file", "<InstallPath>", "x.dll", "x", "InstallPath/x.dll"},
+          {"main_program", "<InstallPath>", "y.exe", "y", "InstallPath/y.exe"}}},
+        {"bodies around the chunk boundaries",
+         {{"content", "<CommonData>\\Tarnwick\\Models", "4095.bin", pattern(4095, 1), "CommonData/Tarnwick/Models/4095.bin"},
+          {"content", "<CommonData>\\Tarnwick\\Models", "4096.bin", pattern(4096, 2), "CommonData/Tarnwick/Models/4096.bin"},
+          {"content", "<CommonData>\\Tarnwick\\Models", "4097.bin", pattern(4097, 3), "CommonData/Tarnwick/Models/4097.bin"},
+          {"content", "<SamplePath>", "large.bin", pattern(70000, 4), "Desktop/Samples/large.bin"}}},
+        {"non-ASCII and non-BMP names",
+         {{"content", "<CommonData>\\Tarnwick\\Modèles", "Größe東京.txt", "wide", "CommonData/Tarnwick/Modèles/Größe東京.txt"},
+          {"content", "<SamplePath>", "\xF0\x9F\x98\x80 smile.doc", "astral", "Desktop/Samples/\xF0\x9F\x98\x80 smile.doc"}}},
+        {"template with a trailing backslash",
+         {{"content", "<CommonData>\\Tarnwick\\Curves\\", "c1.crv", "curve one", "CommonData/Tarnwick/Curves/c1.crv"},
+          {"content", "<CommonData>\\Tarnwick\\Curves", "c2.crv", "curve two", "CommonData/Tarnwick/Curves/c2.crv"}}},
+    };
+}
+
+// The lines the extractor must give: resolved destinations as the recorder
+// shows them (below "~").
+std::vector<std::string> expected_for(const std::vector<source_file>& files, const outcome& got,
+                                      const std::wstring& recorded_folder)
+{
+    std::vector<archive_entry> resolved;
+    target_folders folders{L"~" + from_utf8(sep) + L"InstallPath", L"Samples", L""};
+    shell_folder_table shell({{folder_common_appdata, L"~" + from_utf8(sep) + L"CommonData"},
+                              {folder_common_desktop_directory, L"~" + from_utf8(sep) + L"Desktop"}});
+    std::vector<archive_entry> records;
+    for (const source_file& f : files) {
+        archive_entry e;
+        e.source = recorded_folder + L"\\" + from_utf8(f.path);
+        e.size = f.body.size();
+        e.destination = from_utf8(f.folder_template);
+        records.push_back(e);
+        e.destination = join_path(resolve_folder_template(folders, e.destination), from_utf8(f.path));
+        resolved.push_back(e);
+    }
+    uint64_t compressed = got.payload.size();
+    return expected_lines(resolved, header_size(records), compressed);
+}
+
+} // namespace
+
+TEST(RoundTrip, ToolThenExtractGivesExactNotificationsAndBytes)
+{
+    for (const round_trip_case& c : cases()) {
+        SCOPED_TRACE(c.name);
+        outcome got = build_and_extract(c.files, "C:\\Build", "src");
+        EXPECT_TRUE(got.ok);
+        EXPECT_EQ(got.lines, expected_for(c.files, got, L"C:\\Build\\src"));
+        std::map<std::string, std::string> want;
+        for (const source_file& f : c.files)
+            want[f.installed] = f.body;
+        std::map<std::string, std::string> on_disk;
+        for (auto& [path, body] : got.files) {
+            std::string p = path;
+            for (char& ch : p)
+                if (ch == '\\')
+                    ch = '/';
+            on_disk[p] = body;
+        }
+        EXPECT_EQ(on_disk, want);
+    }
+}
+
+TEST(RoundTrip, PayloadsDifferingOnlyInSourceFoldersInstallIdentically)
+{
+    std::vector<source_file> files = {
+        {"content", "<InstallPath>", "one.txt", "first", "InstallPath/one.txt"},
+        {"content", "<CommonData>\\Tarnwick", "two.txt", pattern(5000, 9), "CommonData/Tarnwick/two.txt"},
+    };
+    outcome a = build_and_extract(files, "C:\\Dev\\Installer\\Files", "here");
+    outcome b = build_and_extract(files, "D:\\Elsewhere", "there");
+    EXPECT_TRUE(a.ok && b.ok);
+    EXPECT_NE(a.payload, b.payload); // the recorded sources differ
+    EXPECT_EQ(a.files, b.files);
+    // Progress counts and the compressed size follow the header's length.
+    auto files_only = [](std::vector<std::string> lines) {
+        std::erase_if(lines, [](const std::string& l) { return l.rfind("progress", 0) == 0 || l.rfind("finish", 0) == 0; });
+        return lines;
+    };
+    EXPECT_EQ(files_only(a.lines), files_only(b.lines));
+    EXPECT_EQ(files_only(a.lines).size(), 5u); // start and two begin/end pairs
+}

@@ -44,6 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{1, 1129, 2129,
                  L"'%1' will be installed in the selected Langage, but the Installer, still under "
                  L"translation,  shall run in English."},
+        TextCase{1, 1109, 2109, L"%1 \u2013 Copyright \u00a9 2024-2026 Tarnwick. All rights reserved."},
         TextCase{2, 1006, 3006, L"Weiter"},
         TextCase{2, 1002, 3002, L"Abbrechen"},
         TextCase{3, 1005, 4005, L"Atrás"},

@@ -30,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     reader.feed(data + split, size - split);
     reader.finish();
     const tw::ulog::log_contents& c = reader.contents();
+    // Bytes per character of the stream: UTF-16 with its byte-order mark, else 8-bit.
+    const size_t unit = size >= 2 && data[0] == 0xFF && data[1] == 0xFE ? 2 : 1;
     for (const UninstallLogEntry& e : c.entries) {
         int kind = static_cast<int>(e.kind);
         if (kind < 0 || kind > 6 || e.fileKind < -1 || e.fileKind > 254 || !e.backup.empty())
@@ -37,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if ((e.kind == LogEntryKind::RegistryKey || e.kind == LogEntryKind::Registration) && !e.path.empty())
             std::abort();
         // No line longer than the reader's buffer gets through.
-        if (e.path.size() * 2 > tw::ulog::kLineBufferBytes)
+        if (e.path.size() * unit >= tw::ulog::kLineBufferBytes)
             std::abort();
     }
     if (!c.entries.empty() && c.version != 1)

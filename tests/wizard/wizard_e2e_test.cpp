@@ -347,6 +347,7 @@ TEST_F(Wizard, GermanRelabelsTitleButtonsAndEveryPage)
         {0, IDC_LANGUAGE_LABEL, L"Installationssprache auswählen"},
         {0, IDC_INFO, L"Installation von 'Korvane 6.52a'."},
         {0, IDC_STATUS, L"Klicken Sie auf 'Weiter', um fortzufahren."},
+        {0, IDC_COPYRIGHT, L"Korvane 6.52a \u2013 Copyright \u00a9 2024-2026 Tarnwick. Alle Rechte vorbehalten."},
         {1, IDC_MODE_GROUP, L"Installationsart"},
         {1, IDC_MODE_QUICK, L"Schnellinstallation (empfohlen)"},
         {1, IDC_MODE_ADVANCED, L"Benutzerdefinierte Installation"},

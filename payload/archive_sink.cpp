@@ -184,11 +184,8 @@ void archive_sink::open_output(const std::wstring& path)
             fs::create_directories(parent);
     }
     with_recorded_error([&] {
-        auto out = std::make_unique<fs::ofstream>();
-        // Unbuffered: each chunk goes to the file in the write that carries
-        // it, so a failed write is reported with the chunk that failed.
-        out->rdbuf()->pubsetbuf(nullptr, 0);
-        out->open(file, std::ios::out | std::ios::binary | std::ios::trunc);
+        auto out = std::make_unique<output_file>();
+        out->open(file);
         out->exceptions(std::ios::failbit | std::ios::badbit);
         file_ = std::move(out);
     });

@@ -5,9 +5,9 @@
 #include "payload/archive_entry.h"
 #include "payload/memstream.h"
 #include "payload/notification.h"
+#include "payload/output_file.h"
 #include "payload/target_folders.h"
 
-#include <boost/filesystem/fstream.hpp>
 #include <cstdint>
 #include <ios>
 #include <memory>
@@ -52,7 +52,7 @@ private:
     uint64_t processed_ = 0;
     uint64_t total_ = 0;
     std::unique_ptr<memstream> header_ = std::make_unique<memstream>();
-    std::unique_ptr<boost::filesystem::ofstream> file_;
+    std::unique_ptr<output_file> file_;
     uint32_t position_ = 0;
     std::optional<uint64_t> remaining_;
     bool skipping_ = false;

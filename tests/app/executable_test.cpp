@@ -1,7 +1,7 @@
 // Checks the built installer executable itself: a 32-bit GUI program that
 // imports only DLLs Windows ships, with its manifest, string tables and
 // version resource.
-#include "tests/common/host_path.h"
+#include "tests/driver/gui_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@
 
 namespace {
 
-std::wstring g_installer;
+const std::wstring g_installer = gui::installer_path();
 
 std::vector<char> read_file(const std::wstring& path)
 {
@@ -88,6 +88,7 @@ class InstallerExecutable : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_FALSE(g_installer.empty()) << "TW_INSTALLER not set";
         module_ = LoadLibraryExW(g_installer.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module_, nullptr) << "cannot open " << std::string(g_installer.begin(), g_installer.end());
     }
@@ -194,14 +195,3 @@ TEST_F(InstallerExecutable, VersionResource)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        fprintf(stderr, "usage: installer_executable_tests INSTALLER.exe\n");
-        return 2;
-    }
-    g_installer = host_path_to_windows(argv[1]);
-    return RUN_ALL_TESTS();
-}

@@ -1,5 +1,7 @@
 #include "tests/driver/gui_driver.h"
 
+#include "tests/common/host_path.h"
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -163,12 +165,7 @@ std::wstring class_name(HWND wnd)
 std::wstring installer_path()
 {
     const char* unix_path = std::getenv("TW_INSTALLER");
-    if (!unix_path)
-        return {};
-    std::wstring path = L"Z:";
-    for (const char* c = unix_path; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
-    return path;
+    return unix_path ? host_path_to_windows(unix_path) : std::wstring();
 }
 
 bool on_wine()
@@ -180,12 +177,7 @@ bool on_wine()
 std::wstring screenshot_dir()
 {
     const char* dir = std::getenv("TW_SCREENSHOT_DIR");
-    if (!dir || !*dir)
-        return {};
-    std::wstring path = L"Z:";
-    for (const char* c = dir; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
-    return path;
+    return dir && *dir ? host_path_to_windows(dir) : std::wstring();
 }
 
 // message_box
@@ -222,13 +214,15 @@ bool message_box::press(int id) const
 
 // installer
 
-installer::installer(const std::wstring& exe)
+installer::installer(const std::wstring& exe, until wait)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     std::wstring command = L"\"" + exe + L"\"";
     if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &m_process))
+        return;
+    if (wait == until::started)
         return;
     wait_until([&] {
         for (HWND wnd : top_windows(L"#32770"))
@@ -255,6 +249,14 @@ installer::~installer()
 bool installer::running() const
 {
     return m_process.hProcess && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD installer::exit_code() const
+{
+    DWORD code = STILL_ACTIVE;
+    if (m_process.hProcess)
+        GetExitCodeProcess(m_process.hProcess, &code);
+    return code;
 }
 
 bool installer::wait_for_exit(std::chrono::milliseconds timeout) const

@@ -53,8 +53,10 @@ struct combo_item {
 // A running installer process; ended when the object goes if still running.
 class installer {
 public:
-    // Starts `exe` (default: installer_path()) and waits for its wizard frame.
-    explicit installer(const std::wstring& exe = installer_path());
+    enum class until { frame, started };
+    // Starts `exe` (default: installer_path()) and waits for its wizard frame,
+    // or only starts it, for what start-up shows before the wizard.
+    explicit installer(const std::wstring& exe = installer_path(), until wait = until::frame);
     ~installer();
     installer(const installer&) = delete;
     installer& operator=(const installer&) = delete;
@@ -63,6 +65,8 @@ public:
     HWND frame() const { return m_frame; }
     DWORD process_id() const { return m_process.dwProcessId; }
     bool wait_for_exit(std::chrono::milliseconds timeout = kDefaultTimeout) const;
+    // The exit code once the process has ended.
+    DWORD exit_code() const;
     bool running() const;
 
     // The visible top-level windows of the process, with their class.

@@ -72,6 +72,10 @@ outcome build_and_extract(const std::vector<source_file>& files, const std::stri
     std::string built = run(std::string(TW_PAYLOAD_TOOL) + " build " + (scratch.path() / "manifest.txt").string() +
                             " " + payload.string());
     EXPECT_EQ(built, "0:");
+    // Reproducible: the same inputs give the same bytes.
+    fs::path again = scratch.path() / "again.bz2";
+    run(std::string(TW_PAYLOAD_TOOL) + " build " + (scratch.path() / "manifest.txt").string() + " " + again.string());
+    EXPECT_EQ(read_file(again), read_file(payload));
 
     fs::path out = scratch.path() / "out";
     shell_folder_table shell({{folder_common_appdata, (out / "CommonData").wstring()},
@@ -180,4 +184,67 @@ TEST(RoundTrip, PayloadsDifferingOnlyInSourceFoldersInstallIdentically)
     };
     EXPECT_EQ(files_only(a.lines), files_only(b.lines));
     EXPECT_EQ(files_only(a.lines).size(), 5u); // start and two begin/end pairs
+}
+
+TEST(PayloadTool, BadManifestsNameFileAndLineAndLeaveNoOutput)
+{
+    scratch_folder scratch;
+    write_file(scratch.path() / "a.txt", "a");
+    struct row {
+        const char* name;
+        std::string line;
+        std::string message;
+    };
+    const std::vector<row> rows = {
+        {"missing source file", "content\t<InstallPath>\tnot-there.txt", "missing source file"},
+        {"unknown kind", "executable\t<InstallPath>\ta.txt", "unknown kind \"executable\""},
+        {"malformed line", "content <InstallPath> a.txt", "malformed line"},
+        {"too many fields", "content\t<InstallPath>\ta.txt\textra", "malformed line"},
+        {"unknown placeholder", "content\t<InstallFolder>\\x\ta.txt", "unknown placeholder"},
+        {"placeholder in other letter case", "content\t<installpath>\ta.txt", "unknown placeholder"},
+        {"placeholder not first", "content\tC:\\x\\<InstallPath>\ta.txt", "only be the first element"},
+        {"name with a colon", "content\t<InstallPath>\tsub/ab:c.txt", "no file name that can be installed"},
+        {"name that is a folder", "content\t<InstallPath>\tsub/", "no file name that can be installed"},
+        {"name ..", "content\t<InstallPath>\t..", "no file name that can be installed"},
+    };
+    fs::path output = scratch.path() / "out.bz2";
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        write_file(output, "stale"); // a failed build must not leave an old payload either
+        write_file(scratch.path() / "m.txt", "# first line\ncontent\t<InstallPath>\ta.txt\n" + r.line + "\n");
+        std::string got = run(std::string(TW_PAYLOAD_TOOL) + " build " + (scratch.path() / "m.txt").string() + " " +
+                              output.string());
+        EXPECT_EQ(got.substr(0, 2), "1:");
+        EXPECT_NE(got.find("m.txt:3: "), std::string::npos) << got;
+        EXPECT_NE(got.find(r.message), std::string::npos) << got;
+        EXPECT_FALSE(fs::exists(output));
+        EXPECT_FALSE(fs::exists(scratch.path() / "out.bz2.partial"));
+    }
+}
+
+TEST(PayloadTool, ListVerifyAndExtract)
+{
+    scratch_folder scratch;
+    write_file(scratch.path() / "src" / "Korvane.exe", pattern(5000, 1));
+    write_file(scratch.path() / "src" / "Curve.crv", "curve");
+    write_file(scratch.path() / "m.txt", "source-root\tC:\\Dev\nkept_data\t<CommonData>\\Tarnwick\\Curves\\\tsrc/Curve.crv\n"
+                                         "main_program\t<InstallPath>\tsrc/Korvane.exe\n");
+    std::string tool = TW_PAYLOAD_TOOL;
+    fs::path payload = scratch.path() / "p.bz2";
+    ASSERT_EQ(run(tool + " build " + (scratch.path() / "m.txt").string() + " " + payload.string()), "0:");
+    std::string listed = run(tool + " list " + payload.string());
+    for (const char* want : {"2 entries", "kept_data", "main_program", "5000", "C:\\Dev\\src\\Korvane.exe",
+                             "<CommonData>\\Tarnwick\\Curves\\"})
+        EXPECT_NE(listed.find(want), std::string::npos) << want << " in\n" << listed;
+    EXPECT_EQ(run(tool + " verify " + payload.string()), "0:verify: 2 entries intact\n");
+
+    std::string damaged = read_file(payload);
+    damaged[damaged.size() / 2] ^= 4;
+    write_file(scratch.path() / "bad.bz2", damaged);
+    EXPECT_EQ(run(tool + " verify " + (scratch.path() / "bad.bz2").string()).substr(0, 2), "1:");
+
+    fs::path out = scratch.path() / "out";
+    EXPECT_EQ(run(tool + " extract " + payload.string() + " " + out.string()).substr(0, 2), "0:");
+    EXPECT_EQ(read_file(out / "InstallPath" / "Korvane.exe"), pattern(5000, 1));
+    EXPECT_EQ(read_file(out / "CommonData" / "Tarnwick" / "Curves" / "Curve.crv"), "curve");
 }

@@ -5,12 +5,12 @@
 
 #include "app/install_app.h"
 #include "app/product.h"
+#include "tests/common/fixture_installation.h"
 #include "tests/winhelpers/test_paths.h"
 #include "winhelpers/scoped_handle.h"
 #include "winhelpers/scoped_reg_key.h"
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <chrono>
@@ -18,29 +18,9 @@
 
 namespace {
 
-void set_value(const std::wstring& key, const wchar_t* name, const std::wstring& text)
-{
-    ASSERT_EQ(SHSetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_SZ, text.c_str(),
-                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-}
-
-void make_folder(const std::wstring& path)
-{
-    int rc = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
-    ASSERT_TRUE(rc == ERROR_SUCCESS || rc == ERROR_ALREADY_EXISTS) << rc;
-}
-
-void write_log(const std::wstring& path, const std::wstring& installPath, const std::wstring& shortcutPath)
-{
-    std::wstring text = L"\xFEFF// Uninstall Log File v1\r\n// ####\r\n// Install Korvane 6.50\r\n"
-                        L"// Install Path : " + installPath + L"\r\n// Shortcut Path : " + shortcutPath +
-                        L"\r\n// ---\r\n0000:0101:1 -- " + installPath + L"\\Korvane.exe\r\n";
-    tw::scoped_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_TRUE(file.valid());
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size() * 2), &written, nullptr));
-}
+using fixture::make_folder;
+using fixture::set_machine_string;
+using fixture::write_uninstall_log;
 
 // A message box of process `pid`, once it is up: its caption and text, after
 // pressing its OK button. Empty when none comes within the time allowed.
@@ -149,22 +129,22 @@ TEST_P(Detection, StateVersionTextAndFolders)
     const std::wstring shortcuts = L"C:\\windows";
     if (c.program) {
         ASSERT_TRUE(CopyFileW(fixture_program(c.program).c_str(), program.c_str(), FALSE)) << GetLastError();
-        set_value(CompanyKeyPath(), InstalledPathValueName().c_str(), program);
+        set_machine_string(CompanyKeyPath(), InstalledPathValueName().c_str(), program);
     }
     switch (c.log) {
     case log_place::none:
         break;
     case log_place::beside_uninstaller:
-        set_value(UninstallKeyPath(), L"UninstallString", uninstaller);
-        write_log(base + L"\\Uninstaller\\Uninstall.ulog", installFolder, shortcuts);
+        set_machine_string(UninstallKeyPath(), L"UninstallString", uninstaller);
+        write_uninstall_log(base + L"\\Uninstaller\\Uninstall.ulog", installFolder, shortcuts);
         break;
     case log_place::beside_program:
-        set_value(UninstallKeyPath(), L"UninstallString", uninstaller);
-        write_log(installFolder + L"\\Uninstall.ulog", installFolder, shortcuts);
+        set_machine_string(UninstallKeyPath(), L"UninstallString", uninstaller);
+        write_uninstall_log(installFolder + L"\\Uninstall.ulog", installFolder, shortcuts);
         break;
     case log_place::naming_deleted_folder:
-        set_value(UninstallKeyPath(), L"UninstallString", uninstaller);
-        write_log(base + L"\\Uninstaller\\Uninstall.ulog", base + L"\\deleted", shortcuts);
+        set_machine_string(UninstallKeyPath(), L"UninstallString", uninstaller);
+        write_uninstall_log(base + L"\\Uninstaller\\Uninstall.ulog", base + L"\\deleted", shortcuts);
         break;
     }
 
@@ -211,7 +191,7 @@ protected:
     {
         make_folder(folder);
         ASSERT_TRUE(CopyFileW(fixture_program(L"no_resource").c_str(), program.c_str(), FALSE));
-        set_value(CompanyKeyPath(), InstalledPathValueName().c_str(), program);
+        set_machine_string(CompanyKeyPath(), InstalledPathValueName().c_str(), program);
     }
     void TearDown() override { SHDeleteKeyW(HKEY_LOCAL_MACHINE, CompanyKeyPath().c_str()); }
 

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <thread>
 
 namespace gui {
@@ -172,6 +173,19 @@ bool on_wine()
 {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+std::vector<std::wstring> lines_of(const std::wstring& text)
+{
+    std::vector<std::wstring> lines;
+    std::wstring line;
+    std::wistringstream in(text);
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 std::wstring screenshot_dir()

@@ -128,6 +128,9 @@ private:
     HWND m_frame = nullptr;
 };
 
+// The lines of a multi-line control's text, without their line ends.
+std::vector<std::wstring> lines_of(const std::wstring& text);
+
 // The folder screenshots go to (TW_SCREENSHOT_DIR), empty when not set.
 std::wstring screenshot_dir();
 

@@ -17,6 +17,7 @@
 namespace {
 
 using gui::installer;
+using gui::lines_of;
 using namespace std::chrono_literals;
 
 // The names an earlier installation leaves behind, as other programs see them.
@@ -58,19 +59,6 @@ std::wstring fixture_program(const wchar_t* name)
 {
     const char* dir = std::getenv("TW_FIXTURE_DIR");
     return dir ? host_path_to_windows(dir) + L"\\" + name + L".exe" : std::wstring();
-}
-
-std::vector<std::wstring> lines_of(const std::wstring& text)
-{
-    std::vector<std::wstring> lines;
-    std::wstring line;
-    std::wistringstream in(text);
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == L'\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 class InstallationState : public ::testing::TestWithParam<InstallationCase> {

@@ -12,6 +12,7 @@
 namespace {
 
 using gui::installer;
+using gui::lines_of;
 using namespace std::chrono_literals;
 
 const wchar_t* const kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6";
@@ -93,19 +94,6 @@ protected:
 
     std::unique_ptr<installer> app;
 };
-
-std::vector<std::wstring> lines_of(const std::wstring& text)
-{
-    std::vector<std::wstring> lines;
-    std::wstring line;
-    std::wistringstream in(text);
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == L'\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 // Page sequence
 

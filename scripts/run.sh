@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" installer
 exe="$root/build-win${TW_BUILD_SUFFIX:-}/InstallKorvane6.52a.exe"
 
 export WINEPREFIX=$(mktemp -d /tmp/korvane-wine.XXXXXX)

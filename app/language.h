@@ -12,6 +12,8 @@ constexpr int language_french = 0;
 constexpr int language_english = 1;
 constexpr int language_dutch = 5;
 constexpr int language_hebrew = 16;
+// Every language of the table, as a detection mask.
+constexpr uint32_t all_languages_mask = (1u << language_count) - 1;
 
 // Makes `index` current (runtime locale, locale identifier, code page) and
 // returns the language's ANSI code page.

@@ -23,8 +23,10 @@ bool box_reads_right_to_left(HWND owner)
     if (owner)
         return (GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
     // Without an owner: the user's own interface language decides, not the
-    // installer's current one.
-    return is_right_to_left(detect_language(0));
+    // installer's current one. Every language is allowed in the detection: the
+    // language state's default mask holds French alone, which would never
+    // find a right-to-left language.
+    return is_right_to_left(detect_language(all_languages_mask));
 }
 
 bool show_error_box(HWND owner, uint32_t code)

@@ -1,5 +1,6 @@
 // Error texts and the helper layer's application box, shown for real and
 // answered from a second thread.
+#include "app/language.h"
 #include "framework/win_app.h"
 #include "winhelpers/error_text.h"
 #include "winhelpers/message_boxes.h"
@@ -7,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <string>
 #include <chrono>
 #include <thread>
 
@@ -173,6 +176,55 @@ TEST(ReportError, ShowsTheReportedTextCaptionedWithTheApplicationName)
     answerer.join();
     ASSERT_TRUE(found);
     EXPECT_EQ(text, busy_text());
+}
+
+// A box without owner reads right to left exactly when the user's interface
+// language does (Hebrew here under LC_ALL=he_IL.UTF-8), whatever language the
+// installer itself runs in; a box with an owner follows the owner's layout.
+TEST(ReadingOrder, FollowsTheOwnerOrElseTheUsersLanguage)
+{
+    const char* lc = std::getenv("LC_ALL");
+    const bool hebrew = lc && std::string(lc).rfind("he_IL", 0) == 0;
+    tw::set_language(tw::language_english);
+    EXPECT_EQ(tw::box_reads_right_to_left(nullptr), hebrew) << "LC_ALL=" << (lc ? lc : "");
+
+    for (DWORD layout : {DWORD(0), DWORD(WS_EX_LAYOUTRTL)}) {
+        HWND owner = CreateWindowExW(layout, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                     nullptr, nullptr);
+        ASSERT_NE(owner, nullptr);
+        // Under a Hebrew locale Wine mirrors every window of the process, so
+        // the owner's real style is what counts.
+        bool mirrored = (GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+        if (layout) {
+            EXPECT_TRUE(mirrored);
+        }
+        EXPECT_EQ(tw::box_reads_right_to_left(owner), mirrored);
+        DestroyWindow(owner);
+    }
+
+    // The box itself, shown for real. Under a Hebrew locale Wine mirrors it
+    // (WS_EX_LAYOUTRTL) whatever its flags, so there the box confirms the rule
+    // only on Windows, where the flag marks its reading order.
+    testApp.SetAppName(L"Reading Order Test");
+    bool found = false;
+    LONG exStyle = 0;
+    std::thread answerer([&] {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < deadline) {
+            HWND box = FindWindowW(L"#32770", L"Reading Order Test");
+            if (box && IsWindowVisible(box)) {
+                found = true;
+                exStyle = GetWindowLongW(box, GWL_EXSTYLE);
+                PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        }
+    });
+    tw::report_error(ERROR_BUSY);
+    answerer.join();
+    ASSERT_TRUE(found);
+    EXPECT_EQ((exStyle & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0, hebrew);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <chrono>
 #include <thread>
@@ -105,6 +106,31 @@ BOOL CALLBACK find_icon_static(HWND wnd, LPARAM param)
     return TRUE;
 }
 
+// Shows a box on this thread with `show` while a second thread waits for the
+// box captioned `caption` (and, when given, of `thread`), lets `look` see it and
+// presses `answer`. True when the box came within the time allowed.
+bool answer_box(const wchar_t* caption, int answer, const std::function<void(HWND)>& look,
+                const std::function<void()>& show, DWORD thread = 0)
+{
+    bool found = false;
+    std::thread answerer([&] {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < deadline) {
+            HWND box = FindWindowW(L"#32770", caption);
+            if (box && IsWindowVisible(box) && (!thread || GetWindowThreadProcessId(box, nullptr) == thread)) {
+                found = true;
+                look(box);
+                PostMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        }
+    });
+    show();
+    answerer.join();
+    return found;
+}
+
 struct BoxCase {
     UINT type;
     LPCWSTR expectedIcon; // null: no icon
@@ -118,22 +144,11 @@ TEST_P(MessageBoxIcon, ButtonSetChoosesTheIcon)
     const BoxCase& c = GetParam();
     testApp.SetAppName(L"Box Test Application");
     SeenBox seen;
-    DWORD thread = GetCurrentThreadId();
-    std::thread answerer([&] {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (std::chrono::steady_clock::now() < deadline) {
-            HWND box = FindWindowW(L"#32770", L"Box Test Application");
-            if (box && GetWindowThreadProcessId(box, nullptr) == thread && IsWindowVisible(box)) {
-                seen.found = true;
-                EnumChildWindows(box, find_icon_static, reinterpret_cast<LPARAM>(&seen));
-                PostMessageW(GetDlgItem(box, c.answer), BM_CLICK, 0, 0);
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(15));
-        }
-    });
-    int result = tw::message_box(L"Question?", static_cast<UINT>(0), c.type);
-    answerer.join();
+    int result = 0;
+    seen.found = answer_box(
+        L"Box Test Application", c.answer,
+        [&](HWND box) { EnumChildWindows(box, find_icon_static, reinterpret_cast<LPARAM>(&seen)); },
+        [&] { result = tw::message_box(L"Question?", static_cast<UINT>(0), c.type); }, GetCurrentThreadId());
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(result, c.answer);
     if (c.expectedIcon) {
@@ -155,25 +170,15 @@ TEST(ReportError, ShowsTheReportedTextCaptionedWithTheApplicationName)
 {
     testApp.SetAppName(L"Report Test Application");
     std::wstring text;
-    bool found = false;
-    std::thread answerer([&] {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (std::chrono::steady_clock::now() < deadline) {
-            HWND box = FindWindowW(L"#32770", L"Report Test Application");
-            if (box && IsWindowVisible(box)) {
-                found = true;
-                wchar_t buffer[512] = {};
-                GetWindowTextW(GetDlgItem(box, 0xFFFF), buffer, 512);
-                text = buffer;
-                EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr) << "no main window: no owner";
-                PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(15));
-        }
-    });
-    tw::report_error(ERROR_BUSY);
-    answerer.join();
+    bool found = answer_box(
+        L"Report Test Application", IDOK,
+        [&](HWND box) {
+            wchar_t buffer[512] = {};
+            GetWindowTextW(GetDlgItem(box, 0xFFFF), buffer, 512);
+            text = buffer;
+            EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr) << "no main window: no owner";
+        },
+        [] { tw::report_error(ERROR_BUSY); });
     ASSERT_TRUE(found);
     EXPECT_EQ(text, busy_text());
 }
@@ -206,23 +211,10 @@ TEST(ReadingOrder, FollowsTheOwnerOrElseTheUsersLanguage)
     // (WS_EX_LAYOUTRTL) whatever its flags, so there the box confirms the rule
     // only on Windows, where the flag marks its reading order.
     testApp.SetAppName(L"Reading Order Test");
-    bool found = false;
     LONG exStyle = 0;
-    std::thread answerer([&] {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (std::chrono::steady_clock::now() < deadline) {
-            HWND box = FindWindowW(L"#32770", L"Reading Order Test");
-            if (box && IsWindowVisible(box)) {
-                found = true;
-                exStyle = GetWindowLongW(box, GWL_EXSTYLE);
-                PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(15));
-        }
-    });
-    tw::report_error(ERROR_BUSY);
-    answerer.join();
+    bool found = answer_box(
+        L"Reading Order Test", IDOK, [&](HWND box) { exStyle = GetWindowLongW(box, GWL_EXSTYLE); },
+        [] { tw::report_error(ERROR_BUSY); });
     ASSERT_TRUE(found);
     EXPECT_EQ((exStyle & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0, hebrew);
 }

@@ -2,18 +2,12 @@
 // pieces split where the first byte says, as the file reader feeds chunks.
 #include "uninstall_log/log_format.h"
 
+#include "tests/uninstall_log/latin1.h"
+
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-std::wstring widen(const char* bytes, size_t size)
-{
-    std::wstring out;
-    for (size_t i = 0; i < size; ++i)
-        out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i])));
-    return out;
-}
 
 bool odd_length_is_folder(const std::wstring& path)
 {
@@ -25,7 +19,7 @@ bool odd_length_is_folder(const std::wstring& path)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     size_t split = size ? data[0] % (size + 1) : 0;
-    tw::ulog::log_reader reader(widen, odd_length_is_folder);
+    tw::ulog::log_reader reader(latin1_widen, odd_length_is_folder);
     reader.feed(data, split);
     reader.feed(data + split, size - split);
     reader.finish();

@@ -2,17 +2,11 @@
 // the lines of the writer.
 #include "uninstall_log/log_format.h"
 
+#include "tests/uninstall_log/latin1.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-std::wstring widen(const char* bytes, size_t size)
-{
-    std::wstring out;
-    for (size_t i = 0; i < size; ++i)
-        out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i])));
-    return out;
-}
 
 bool any_folder(const std::wstring&)
 {
@@ -35,7 +29,7 @@ TEST_P(ReaderLines, EntriesRead)
 {
     const LineCase& c = GetParam();
     std::string text = kHeader + c.body;
-    tw::ulog::log_contents got = tw::ulog::read_log_text(text.data(), text.size(), widen, any_folder);
+    tw::ulog::log_contents got = tw::ulog::read_log_text(text.data(), text.size(), latin1_widen, any_folder);
     EXPECT_EQ(got.installPath, L"C:\\I");
     ASSERT_EQ(got.entries.size(), c.entries);
     if (c.entries) {
@@ -70,7 +64,7 @@ TEST(ReaderForm, Utf16MarkIsNotPartOfTheFirstLine)
         bytes.push_back(static_cast<char>(c & 0xFF));
         bytes.push_back(static_cast<char>(c >> 8));
     }
-    tw::ulog::log_contents got = tw::ulog::read_log_text(bytes.data(), bytes.size(), widen, any_folder);
+    tw::ulog::log_contents got = tw::ulog::read_log_text(bytes.data(), bytes.size(), latin1_widen, any_folder);
     EXPECT_EQ(got.version, 1);
 }
 

@@ -196,22 +196,12 @@ LANGID current_lcid()
     return LANGIDFROMLCID(state().locale);
 }
 
-UINT current_code_page()
-{
-    return state().code_page;
-}
-
 HMODULE resource_module()
 {
     language_state& s = state();
     if (!s.module)
         s.module = GetModuleHandleW(nullptr);
     return s.module;
-}
-
-void set_resource_module(HMODULE module)
-{
-    state().module = module;
 }
 
 namespace {

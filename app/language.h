@@ -31,7 +31,6 @@ std::wstring language_native_name(int index);
 bool is_right_to_left(int index);
 bool is_left_to_right();
 LANGID current_lcid();
-UINT current_code_page();
 
 // The flag icon resource shown beside the language, and the offset added to a
 // French string identifier to reach the language's block.
@@ -40,8 +39,6 @@ int language_text_offset(int index);
 
 // The module that holds localized resources (the executable unless set).
 HMODULE resource_module();
-// Lets a resource-only module supply localized strings; set_language clears it.
-void set_resource_module(HMODULE module);
 // String `id` from the resource module, else from the executable, else empty.
 std::wstring load_resource_string(UINT id);
 

@@ -57,13 +57,17 @@ long leading_decimal(const std::wstring& s)
     bool negative = false;
     if (i < s.size() && (s[i] == L'+' || s[i] == L'-'))
         negative = s[i++] == L'-';
-    long long value = 0;
-    for (; i < s.size() && s[i] >= L'0' && s[i] <= L'9'; ++i)
-        if (value <= LONG_MAX)
-            value = value * 10 + (s[i] - L'0');
-    if (value > LONG_MAX)
-        value = LONG_MAX;
-    return negative ? -static_cast<long>(value) : static_cast<long>(value);
+    // Saturates at the limit before it is passed: where long is 64 bits wide
+    // no wider type is left to overflow into.
+    const unsigned long long limit = negative ? static_cast<unsigned long long>(LONG_MAX) + 1 : LONG_MAX;
+    unsigned long long value = 0;
+    for (; i < s.size() && s[i] >= L'0' && s[i] <= L'9'; ++i) {
+        unsigned digit = static_cast<unsigned>(s[i] - L'0');
+        value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+    }
+    if (negative)
+        return value == limit ? LONG_MIN : -static_cast<long>(value);
+    return static_cast<long>(value);
 }
 
 // Cursor over one entry line; every read skips leading white space first.
@@ -309,8 +313,12 @@ bool log_reader::header_line(const std::wstring& line)
     case 0:
         if (!remove_phrase(text, L"Uninstall Log File v"))
             return false;
-        contents_.version = static_cast<int>(leading_decimal(text));
-        return contents_.version == 1;
+    {
+        // Compared before narrowing: 4294967297 must not pass for 1.
+        long version = leading_decimal(text);
+        contents_.version = version > INT_MAX ? INT_MAX : version < INT_MIN ? INT_MIN : static_cast<int>(version);
+        return version == 1;
+    }
     case 2: {
         if (!remove_phrase(text, L"Install"))
             return false;

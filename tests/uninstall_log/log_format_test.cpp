@@ -68,6 +68,20 @@ TEST(ReaderForm, Utf16MarkIsNotPartOfTheFirstLine)
     EXPECT_EQ(got.version, 1);
 }
 
+TEST(ReaderForm, OnlyVersionOneIsRead)
+{
+    // Versions out of every integer's range, or equal to 1 only once cut to
+    // 32 bits, stop the reading at the first line like any other version.
+    const std::string body = kHeader.substr(kHeader.find("\r\n") + 2) + "0000:00ff:1 -- C:\\x\r\n";
+    for (const std::string& version : {std::string("1"), std::string("2"), std::string("4294967297"),
+                                      std::string(60, '9'), "-" + std::string(60, '9')}) {
+        std::string text = "// Uninstall Log File v" + version + "\r\n" + body;
+        tw::ulog::log_contents got = tw::ulog::read_log_text(text.data(), text.size(), latin1_widen, any_folder);
+        EXPECT_EQ(got.entries.size(), version == "1" ? 1u : 0u) << "v" << version;
+        EXPECT_EQ(got.version == 1, version == "1") << "v" << version;
+    }
+}
+
 TEST(WriterLines, EntryCodesAndNumbers)
 {
     tw::ulog::fixed_paths fixed{L"HKLM\\key", L"HKCR\\..."};

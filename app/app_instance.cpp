@@ -1,7 +1,9 @@
 // The installer's process start, in order: DLL search restricted, platform
-// gate, runtime check, then the application object. One translation unit, so
+// gate, the process counted among the product family's running members,
+// runtime check, then the application object. One translation unit, so
 // that the order is the order of the definitions.
 #include "app/install_app.h"
+#include "app/running_instances.h"
 #include "app/startup_checks.h"
 #include "winhelpers/system_library.h"
 
@@ -15,6 +17,7 @@ __attribute__((constructor(101))) void restrict_dll_search_at_start()
 }
 
 const bool platform_checked = (startup::RunPlatformGate(), true);
+const bool registered_as_running = (startup::RegisterRunningInstance(), true);
 const bool runtime_checked = (startup::RunRuntimeCheck(), true);
 
 CInstallApp theApp;

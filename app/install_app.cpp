@@ -4,7 +4,11 @@
 #include "app/installer_texts.h"
 #include "app/language.h"
 #include "app/product.h"
+#include "app/running_instances.h"
+#include "app/startup_guards.h"
 #include "app/system_folders.h"
+#include "engine/temp_folder.h"
+#include "winhelpers/security.h"
 #include "wizard/wizard_entry.h"
 
 #include <shlobj.h>
@@ -26,7 +30,7 @@ FolderLookups FolderLookups::System()
     return l;
 }
 
-CInstallApp::CInstallApp() = default;
+CInstallApp::CInstallApp() : m_instanceMutex(InstallerMutexName(), false, true) {}
 
 InstallState CInstallApp::GetInstallState(std::wstring* text) const
 {
@@ -84,13 +88,22 @@ void CInstallApp::SetShortcutAndModeDefaults()
     m_advancedMode = false;
 }
 
+bool CInstallApp::MakeTempFolderPath(std::wstring& error)
+{
+    return FormTempFolderPath(m_tempFolder, error);
+}
+
 BOOL CInstallApp::InitInstance()
 {
-    // Single-instance guard: not yet in this build; start-up goes on.
+    if (!startup::SingleInstanceGuard(m_instanceMutex))
+        return FALSE;
     CWinApp::InitInstance();
     ChooseStartupLanguage();
     SetApplicationName();
-    // Administrator and running-product guards: not yet in this build.
+    if (!startup::AdministratorGuard(tw::is_user_admin))
+        return FALSE;
+    if (!startup::RunningProductGuard(startup::RunningMembers))
+        return FALSE;
     std::wstring installedProduct;
     if (!DetectInstalledProduct(*this, installedProduct))
         return FALSE;

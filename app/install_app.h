@@ -3,6 +3,7 @@
 // that ends in the modal wizard.
 #include "framework/win_app.h"
 #include "uninstall_log/uninstall_log.h"
+#include "winhelpers/named_objects.h"
 
 #include <cstdint>
 #include <functional>
@@ -44,8 +45,16 @@ public:
     void SetDefaultFolders(const FolderLookups& lookups = FolderLookups::System());
     void SetShortcutAndModeDefaults();
 
+    // Forms m_tempFolder, this run's working folder in the user's temporary
+    // folder (not created here). False, with `error` set, when the
+    // temporary path is unavailable or too long.
+    bool MakeTempFolderPath(std::wstring& error);
+
     InstallState m_installState = NotInstalled;
     std::wstring m_installedVersionText;
+    // The installer's single-instance mutex, owned for the whole run except
+    // while the product registers itself.
+    tw::named_mutex m_instanceMutex;
     std::wstring m_installPath;
     std::wstring m_shortcutFolder;
     std::wstring m_tempFolder;

@@ -33,9 +33,14 @@ std::wstring ProductVersionString()
     return s;
 }
 
+std::wstring UninstallRootKeyPath()
+{
+    return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+}
+
 std::wstring UninstallKeyPath()
 {
-    return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ProductFolderName();
+    return UninstallRootKeyPath() + L"\\" + ProductFolderName();
 }
 std::wstring CompanyKeyPath() { return L"Software\\" + CompanyName(); }
 std::wstring InstalledPathValueName() { return ProductFolderName() + L" Path"; }

@@ -33,6 +33,7 @@ static_assert(kProductVersionValue == 0x0006003400010001ull);
 std::wstring ProductVersionString();    // 6.52.1.1
 
 // Under HKEY_LOCAL_MACHINE.
+std::wstring UninstallRootKeyPath();    // Software\Microsoft\Windows\CurrentVersion\Uninstall
 std::wstring UninstallKeyPath();        // Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane 6
 std::wstring CompanyKeyPath();          // Software\Tarnwick
 std::wstring InstalledPathValueName();  // Korvane 6 Path

@@ -1,47 +1,20 @@
 // The demo product: a small window that counts itself into the product
 // family's running-instances semaphore while it runs. Started with
-// "/Register /Background" it registers its document type and ends with -10,
-// the answer the installer waits for.
+// "/Register /Background" it registers its document type and its own path
+// (which the next installer reads to find the installed version) and ends
+// with -10, the answer the installer waits for.
 #include <windows.h>
 
 #include <string>
 
 #include "app/product.h"
+#include "app/running_instances.h"
 
 namespace {
 
 constexpr int registered_exit_code = -10;
 const wchar_t* const document_extension = L".kvn";
 const wchar_t* const document_class = L"Korvane.Document.6";
-
-// One unit in the semaphore for as long as the process runs.
-class running_instance {
-public:
-    running_instance()
-    {
-        std::wstring name = L"Global\\" + RunningInstancesSemaphoreName();
-        // A null DACL: every user's processes share the one counter.
-        SECURITY_DESCRIPTOR sd;
-        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
-        SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
-        handle_ = CreateSemaphoreW(&sa, 0, 0x7FFFFFFF, name.c_str());
-        counted_ = handle_ && ReleaseSemaphore(handle_, 1, nullptr);
-    }
-    ~running_instance()
-    {
-        if (counted_)
-            WaitForSingleObject(handle_, 0);
-        if (handle_)
-            CloseHandle(handle_);
-    }
-    running_instance(const running_instance&) = delete;
-    running_instance& operator=(const running_instance&) = delete;
-
-private:
-    HANDLE handle_ = nullptr;
-    bool counted_ = false;
-};
 
 bool set_default_value(const std::wstring& key, const std::wstring& value)
 {
@@ -54,13 +27,27 @@ bool set_default_value(const std::wstring& key, const std::wstring& value)
     return rc == ERROR_SUCCESS;
 }
 
-bool register_document_type()
+bool register_installed_path(const std::wstring& exe)
+{
+    HKEY h = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, CompanyKeyPath().c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    std::wstring name = InstalledPathValueName();
+    LONG rc = RegSetValueExW(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(exe.c_str()),
+                             static_cast<DWORD>((exe.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+bool register_product()
 {
     wchar_t exe[MAX_PATH] = {};
     if (!GetModuleFileNameW(nullptr, exe, MAX_PATH))
         return false;
     std::wstring cls = document_class;
-    return set_default_value(document_extension, cls) && set_default_value(cls, L"Korvane Document") &&
+    return register_installed_path(exe) && set_default_value(document_extension, cls) &&
+           set_default_value(cls, L"Korvane Document") &&
            set_default_value(cls + L"\\DefaultIcon", std::wstring(exe) + L",0") &&
            set_default_value(cls + L"\\shell\\open\\command", L"\"" + std::wstring(exe) + L"\" \"%1\"");
 }
@@ -101,9 +88,9 @@ int run_window(HINSTANCE instance, int show)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int show)
 {
-    running_instance counted;
+    startup::RegisterRunningInstance();
     std::wstring args = command_line ? command_line : L"";
     if (args.find(L"/Register") != std::wstring::npos && args.find(L"/Background") != std::wstring::npos)
-        return register_document_type() ? registered_exit_code : 1;
+        return register_product() ? registered_exit_code : 1;
     return run_window(instance, show);
 }

@@ -2,6 +2,10 @@
 
 #include "framework/data_exchange.h"
 #include "framework/win_app.h"
+#include "winhelpers/hresult_error.h"
+#include "winhelpers/message_boxes.h"
+
+#include <system_error>
 
 namespace {
 
@@ -16,6 +20,25 @@ bool returns_result_directly(UINT message)
         return true;
     default:
         return false;
+    }
+}
+
+// The code whose system text best describes an exception that reached a
+// window procedure.
+uint32_t code_of_current_exception()
+{
+    try {
+        throw;
+    } catch (const tw::hresult_error& e) {
+        return static_cast<uint32_t>(e.code());
+    } catch (const std::bad_alloc&) {
+        return static_cast<uint32_t>(E_OUTOFMEMORY);
+    } catch (const std::system_error& e) {
+        if (e.code().category() == std::system_category())
+            return static_cast<uint32_t>(e.code().value());
+        return static_cast<uint32_t>(E_UNEXPECTED);
+    } catch (...) {
+        return static_cast<uint32_t>(E_UNEXPECTED);
     }
 }
 
@@ -155,7 +178,14 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT message, WPARAM wParam, LPAR
         self->m_inDefault = false;
         return FALSE;
     }
-    INT_PTR answer = self->Dispatch(message, wParam, lParam);
+    // An exception must not unwind through the system's frames, which would
+    // end the process: it is reported, and the dialog goes on.
+    INT_PTR answer = FALSE;
+    try {
+        answer = self->Dispatch(message, wParam, lParam);
+    } catch (...) {
+        tw::show_error_box(wnd, code_of_current_exception());
+    }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(wnd, DWLP_USER, 0);
         self->m_hWnd = nullptr;

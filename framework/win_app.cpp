@@ -38,6 +38,11 @@ BOOL CWinApp::InitInstance()
     return TRUE;
 }
 
+BOOL CWinApp::PreTranslateMessage(MSG* msg)
+{
+    return m_mainWnd && IsWindow(m_mainWnd) && IsDialogMessageW(m_mainWnd, msg);
+}
+
 CWinApp* AfxGetApp()
 {
     return g_app;

@@ -19,6 +19,10 @@ public:
     const std::wstring& GetAppName() const { return m_appName; }
     void SetAppName(const std::wstring& name) { m_appName = name; }
 
+    // A message about to be dispatched by a message pump of the program:
+    // true when it was handled here (the main window's dialog keys).
+    virtual BOOL PreTranslateMessage(MSG* msg);
+
     HWND GetMainWnd() const { return m_mainWnd; }
     void SetMainWnd(HWND wnd) { m_mainWnd = wnd; }
 

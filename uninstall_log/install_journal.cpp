@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr const wchar_t* kUninstallRoot = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
 bool file_exists(const std::wstring& path)
 {
     return !path.empty() && PathFileExistsW(path.c_str()) && !PathIsDirectoryW(path.c_str());
@@ -37,7 +35,7 @@ void restore_registry_key(const std::wstring& backup)
 {
     tw::set_privilege(L"SeRestorePrivilege", true);
     tw::scoped_reg_key uninstall;
-    if (uninstall.open(HKEY_LOCAL_MACHINE, kUninstallRoot, KEY_ALL_ACCESS) == ERROR_SUCCESS) {
+    if (uninstall.open(HKEY_LOCAL_MACHINE, UninstallRootKeyPath().c_str(), KEY_ALL_ACCESS) == ERROR_SUCCESS) {
         const std::wstring product = ProductFolderName();
         if (!backup.empty()) {
             tw::scoped_reg_key key;
@@ -66,38 +64,52 @@ void CUninstallLog::Append(LogEntryKind kind, std::wstring path, bool done, int3
     currentEntries.push_back(std::move(entry));
 }
 
-std::wstring CUninstallLog::MakeBackup(const wchar_t* path, bool copy)
+std::wstring CUninstallLog::MakeBackup(const wchar_t* path, bool copy, DWORD* error)
 {
-    wchar_t folder[MAX_PATH] = {};
-    DWORD length = GetTempPathW(MAX_PATH, folder);
-    if (length == 0 || length > MAX_PATH - 14)
-        return {};
-    wchar_t name[MAX_PATH] = {};
-    if (!GetTempFileNameW(folder, L"tw", 0, name))
-        return {};
-    DeleteFileW(name); // only the unique name is wanted
-    if (!path)
-        return name;
+    DWORD failure = ERROR_SUCCESS;
+    std::wstring backup = [&]() -> std::wstring {
+        wchar_t folder[MAX_PATH] = {};
+        DWORD length = GetTempPathW(MAX_PATH, folder);
+        if (length == 0 || length > MAX_PATH - 14) {
+            failure = length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+            return {};
+        }
+        wchar_t name[MAX_PATH] = {};
+        if (!GetTempFileNameW(folder, L"tw", 0, name)) {
+            failure = GetLastError();
+            return {};
+        }
+        DeleteFileW(name); // only the unique name is wanted
+        if (!path)
+            return name;
 
-    DWORD attributes = GetFileAttributesW(path);
-    bool known = attributes != INVALID_FILE_ATTRIBUTES;
-    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
-    if (copy) {
-        if (CopyFileW(path, name, FALSE)) {
-            if (known) {
-                SetFileAttributesW(path, attributes);
-                SetFileAttributesW(name, attributes);
+        DWORD attributes = GetFileAttributesW(path);
+        bool known = attributes != INVALID_FILE_ATTRIBUTES;
+        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+        if (copy) {
+            if (CopyFileW(path, name, FALSE)) {
+                if (known) {
+                    SetFileAttributesW(path, attributes);
+                    SetFileAttributesW(name, attributes);
+                }
+                return name;
             }
+        } else if (MoveFileW(path, name)) {
+            if (known)
+                SetFileAttributesW(name, attributes);
             return name;
         }
-    } else if (MoveFileW(path, name)) {
+        failure = GetLastError();
+        // A copy that failed half-way must not stay behind.
+        SetFileAttributesW(name, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(name);
         if (known)
-            SetFileAttributesW(name, attributes);
-        return name;
-    }
-    if (known)
-        SetFileAttributesW(path, attributes);
-    return {};
+            SetFileAttributesW(path, attributes);
+        return {};
+    }();
+    if (error)
+        *error = backup.empty() ? (failure != ERROR_SUCCESS ? failure : ERROR_CAN_NOT_COMPLETE) : ERROR_SUCCESS;
+    return backup;
 }
 
 void CUninstallLog::EnsureFolder(const wchar_t* folder)
@@ -131,7 +143,7 @@ void CUninstallLog::EnsureFolder(const wchar_t* folder)
     }
 }
 
-void CUninstallLog::AddFile(const wchar_t* path, int32_t fileKind, bool copyExisting)
+DWORD CUninstallLog::AddFile(const wchar_t* path, int32_t fileKind, bool copyExisting)
 {
     pending = true;
     wchar_t folder[MAX_PATH] = {};
@@ -139,8 +151,17 @@ void CUninstallLog::AddFile(const wchar_t* path, int32_t fileKind, bool copyExis
     if (PathRemoveFileSpecW(folder))
         EnsureFolder(folder);
     Append(LogEntryKind::File, path, false, fileKind);
-    if (file_exists(path))
-        currentEntries.back().backup = MakeBackup(path, copyExisting);
+    if (!file_exists(path))
+        return ERROR_SUCCESS;
+    DWORD error = ERROR_SUCCESS;
+    currentEntries.back().backup = MakeBackup(path, copyExisting, &error);
+    if (error != ERROR_SUCCESS) {
+        // Without a backup the file must neither be overwritten nor, on a
+        // rollback, deleted: it leaves the journal again.
+        currentEntries.pop_back();
+        pending = false;
+    }
+    return error;
 }
 
 void CUninstallLog::AddShortcut(int slot, const wchar_t* folder)

@@ -27,7 +27,9 @@ public:
 
     // A file about to be written; an existing one is moved to a backup, or
     // copied when `copyExisting`. Missing folders are created and journaled.
-    void AddFile(const wchar_t* path, int32_t fileKind, bool copyExisting);
+    // When an existing file cannot be backed up, no entry stays for it and
+    // the answer is the system error: the caller must not write the file.
+    DWORD AddFile(const wchar_t* path, int32_t fileKind, bool copyExisting);
     // A shortcut about to be created in `folder`: slot 0 the product's
     // Start-menu link, 1 the uninstaller's, any other the desktop link. The
     // previous installation's link of that kind is moved to a backup.
@@ -45,8 +47,11 @@ public:
     // Creates the missing folders of `folder`, outermost first, journaling each.
     void EnsureFolder(const wchar_t* folder);
     // A fresh "tw" name in the temporary folder; with a path, the file moved
-    // (or copied) there with its attributes. Empty on failure.
-    std::wstring MakeBackup(const wchar_t* path, bool copy);
+    // (or copied) there with its attributes. Empty on failure, with the
+    // system error in `error` when given.
+    std::wstring MakeBackup(const wchar_t* path, bool copy, DWORD* error = nullptr);
+    // Deletes every backup of this run's entries: the installation stands.
+    void DeleteBackups();
 
     std::wstring installPath;   // previous installation folder, if it still exists
     std::wstring shortcutPath;  // previous Start-menu folder, if it still exists
@@ -58,7 +63,6 @@ public:
 private:
     void Append(LogEntryKind kind, std::wstring path, bool done, int32_t fileKind = -1);
     void MergePrevious();
-    void DeleteBackups();
 };
 
 // The names the log spells out for the two entries that have no path.

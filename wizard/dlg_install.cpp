@@ -3,6 +3,7 @@
 #include "app/install_app.h"
 #include "app/installer_texts.h"
 #include "app/product.h"
+#include "engine/install_sequence.h"
 #include "framework/data_exchange.h"
 #include "resources/dialog_ids.h"
 
@@ -26,9 +27,28 @@ void CDlgInstall::DoDataExchange(CDataExchange* pDX)
 
 bool CDlgInstall::Install()
 {
-    // The install sequence is not part of this build: nothing is installed,
-    // and the frame stays on this page in the not-run state.
-    return false;
+    CInstallSequence sequence(m_app, *this, mainProgramPath, uninstallerPath);
+    return sequence.Run();
+}
+
+void CDlgInstall::SetStatus(const std::wstring& text)
+{
+    SetDlgItemText(IDC_STATUS, text);
+}
+
+void CDlgInstall::SetStatusPath(const std::wstring& text)
+{
+    PathSetDlgItemPathW(m_hWnd, IDC_STATUS, text.c_str());
+}
+
+void CDlgInstall::ShowProgress(bool show)
+{
+    ::ShowWindow(m_progress.GetSafeHwnd(), show ? SW_SHOW : SW_HIDE);
+}
+
+void CDlgInstall::SetProgress(int position)
+{
+    m_progress.SetPos(position);
 }
 
 void CDlgInstall::ShowSummary()
@@ -57,8 +77,9 @@ void CDlgInstall::ShowSummary()
     }
 }
 
-void CDlgInstall::AppendLine(std::wstring text, bool heading)
+void CDlgInstall::AppendLine(const std::wstring& line, bool heading)
 {
+    std::wstring text = line;
     if (heading || text.empty()) {
         RECT client = {};
         GetClientRect(m_log.GetSafeHwnd(), &client);

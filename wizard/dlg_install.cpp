@@ -13,6 +13,9 @@ BOOL CDlgInstall::OnInitDialog()
 {
     CWizardPage::OnInitDialog();
     m_progress.SetRange32(0, 100);
+    // The run writes a line per file: with a large payload the edit
+    // control's default limit would silently drop the end of the log.
+    SendMessageW(m_log.GetSafeHwnd(), EM_SETLIMITTEXT, 0, 0);
     ::ShowWindow(m_progress.GetSafeHwnd(), SW_HIDE);
     return TRUE;
 }

@@ -147,13 +147,18 @@ std::wstring window_text(HWND wnd)
 {
     if (!wnd)
         return {};
-    // WM_GETTEXT is marshalled between processes.
-    wchar_t buffer[4096] = {};
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(wnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
-                             &copied))
+    // WM_GETTEXT is marshalled between processes. A log box holds more than
+    // any fixed buffer would: ask for the length first.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
         return {};
-    return std::wstring(buffer, copied);
+    std::wstring buffer(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(wnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, 5000, &copied))
+        return {};
+    buffer.resize(copied < length ? copied : length);
+    return buffer;
 }
 
 std::wstring class_name(HWND wnd)

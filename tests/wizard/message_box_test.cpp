@@ -5,6 +5,8 @@
 #include "winhelpers/error_text.h"
 #include "winhelpers/message_boxes.h"
 
+#include "tests/common/box_answerer.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -106,31 +108,6 @@ BOOL CALLBACK find_icon_static(HWND wnd, LPARAM param)
     return TRUE;
 }
 
-// Shows a box on this thread with `show` while a second thread waits for the
-// box captioned `caption` (and, when given, of `thread`), lets `look` see it and
-// presses `answer`. True when the box came within the time allowed.
-bool answer_box(const wchar_t* caption, int answer, const std::function<void(HWND)>& look,
-                const std::function<void()>& show, DWORD thread = 0)
-{
-    bool found = false;
-    std::thread answerer([&] {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (std::chrono::steady_clock::now() < deadline) {
-            HWND box = FindWindowW(L"#32770", caption);
-            if (box && IsWindowVisible(box) && (!thread || GetWindowThreadProcessId(box, nullptr) == thread)) {
-                found = true;
-                look(box);
-                PostMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(15));
-        }
-    });
-    show();
-    answerer.join();
-    return found;
-}
-
 struct BoxCase {
     UINT type;
     LPCWSTR expectedIcon; // null: no icon
@@ -145,7 +122,7 @@ TEST_P(MessageBoxIcon, ButtonSetChoosesTheIcon)
     testApp.SetAppName(L"Box Test Application");
     SeenBox seen;
     int result = 0;
-    seen.found = answer_box(
+    seen.found = boxes::answer_box(
         L"Box Test Application", c.answer,
         [&](HWND box) { EnumChildWindows(box, find_icon_static, reinterpret_cast<LPARAM>(&seen)); },
         [&] { result = tw::message_box(L"Question?", static_cast<UINT>(0), c.type); }, GetCurrentThreadId());
@@ -170,7 +147,7 @@ TEST(ReportError, ShowsTheReportedTextCaptionedWithTheApplicationName)
 {
     testApp.SetAppName(L"Report Test Application");
     std::wstring text;
-    bool found = answer_box(
+    bool found = boxes::answer_box(
         L"Report Test Application", IDOK,
         [&](HWND box) {
             wchar_t buffer[512] = {};
@@ -212,7 +189,7 @@ TEST(ReadingOrder, FollowsTheOwnerOrElseTheUsersLanguage)
     // only on Windows, where the flag marks its reading order.
     testApp.SetAppName(L"Reading Order Test");
     LONG exStyle = 0;
-    bool found = answer_box(
+    bool found = boxes::answer_box(
         L"Reading Order Test", IDOK, [&](HWND box) { exStyle = GetWindowLongW(box, GWL_EXSTYLE); },
         [] { tw::report_error(ERROR_BUSY); });
     ASSERT_TRUE(found);

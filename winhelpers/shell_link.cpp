@@ -13,7 +13,8 @@ bool create_shortcut(const std::wstring& target, const std::wstring& folder, con
 {
     wchar_t workingFolder[MAX_PATH] = {};
     lstrcpynW(workingFolder, target.c_str(), MAX_PATH);
-    if (!PathRemoveFileSpecW(workingFolder))
+    // A bare file name leaves no folder to work in.
+    if (!PathRemoveFileSpecW(workingFolder) || !workingFolder[0])
         return false;
 
     wchar_t derivedName[MAX_PATH] = {};
@@ -23,6 +24,9 @@ bool create_shortcut(const std::wstring& target, const std::wstring& folder, con
         name = derivedName;
     }
 
+    // Without a folder the link would land in the current directory.
+    if (folder.empty())
+        return false;
     wchar_t link[MAX_PATH] = {};
     lstrcpynW(link, folder.c_str(), MAX_PATH);
     if (!PathAppendW(link, name))

@@ -3,11 +3,13 @@
 // reinstallation, the advanced mode, failures that roll back, and the
 // start-up guards. What it leaves is read back from the prefix's real file
 // system, registry and link files.
+#include "app/product.h"
 #include "resources/dialog_ids.h"
 #include "tests/common/fixture_installation.h"
 #include "tests/common/host_path.h"
 #include "tests/driver/gui_driver.h"
 #include "tests/engine/installation_check.h"
+#include "winhelpers/error_text.h"
 #include "winhelpers/scoped_handle.h"
 
 #include <boost/iostreams/copy.hpp>
@@ -585,6 +587,78 @@ TEST_F(Install, UpdateWithoutRoomForBackupsLeavesThe650InstallationWhole)
     snapshot after = take_snapshot();
     EXPECT_TRUE(before == after) << describe_difference(before, after);
     EXPECT_EQ(read_bytes(std::wstring(kInstallFolder) + L"\\Uninstall.exe"), "6.50 uninstaller");
+}
+
+} // namespace
+
+namespace {
+
+// --- The start-up guards, on the real installer ---
+
+// The semaphore's count as another process sees it.
+LONG running_members()
+{
+    tw::scoped_handle semaphore(
+        OpenSemaphoreW(SEMAPHORE_ALL_ACCESS, FALSE, (L"Global\\" + RunningInstancesSemaphoreName()).c_str()));
+    LONG previous = -1;
+    if (semaphore.valid() && ReleaseSemaphore(semaphore.get(), 1, &previous))
+        WaitForSingleObject(semaphore.get(), 0);
+    return semaphore.valid() ? previous : 0;
+}
+
+HWND wizard_frame(const installer& app)
+{
+    for (HWND wnd : app.top_windows(L"#32770"))
+        if (GetDlgItem(wnd, IDOK) && GetDlgItem(wnd, IDC_BACK) && GetDlgItem(wnd, IDCANCEL))
+            return wnd;
+    return nullptr;
+}
+
+TEST(Guards, ASecondInstallerEndsWithBusy)
+{
+    installer first;
+    ASSERT_TRUE(first.started());
+    installer second(gui::installer_path(), installer::until::started);
+    std::optional<gui::message_box> box = second.wait_for_box();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text(), tw::error_text(ERROR_BUSY, 0));
+    EXPECT_TRUE(box->press(IDOK));
+    EXPECT_TRUE(second.wait_for_exit());
+    EXPECT_EQ(wizard_frame(second), nullptr);
+    EXPECT_TRUE(first.running());
+    EXPECT_EQ(running_members(), 1) << "the second installer counted itself out";
+}
+
+TEST(Guards, TheRunningProductIsClosedFirst)
+{
+    const char* bin = std::getenv("TW_DEMO_BIN");
+    ASSERT_NE(bin, nullptr);
+    std::wstring product = host_path_to_windows(bin) + L"\\Korvane.exe";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::wstring command = L"\"" + product + L"\"";
+    ASSERT_TRUE(CreateProcessW(product.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info));
+    tw::scoped_handle process(info.hProcess), thread(info.hThread);
+    HWND productWindow = nullptr;
+    ASSERT_TRUE(gui::wait_until([&] { return (productWindow = FindWindowW(L"KorvaneMainWindow", nullptr)) != nullptr; }));
+    EXPECT_EQ(running_members(), 1);
+
+    installer app(gui::installer_path(), installer::until::started);
+    std::optional<gui::message_box> box = app.wait_for_box();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text(), L"You should close 'Korvane' before continuing Installation.");
+    EXPECT_TRUE(box->has_button(IDRETRY));
+    EXPECT_TRUE(box->has_button(IDCANCEL));
+    EXPECT_EQ(running_members(), 2) << "the product and the installer; the probe left the count alone";
+
+    // The user closes the product, then Retry: the wizard opens.
+    PostMessageW(productWindow, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0);
+    EXPECT_TRUE(box->press(IDRETRY));
+    EXPECT_TRUE(gui::wait_until([&] { return wizard_frame(app) != nullptr; }));
+    EXPECT_EQ(running_members(), 1);
 }
 
 } // namespace

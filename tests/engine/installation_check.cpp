@@ -260,6 +260,12 @@ std::string describe_difference(const snapshot& before, const snapshot& after)
     return out;
 }
 
+bool quick_install(const gui::installer& app, std::chrono::milliseconds timeout)
+{
+    return app.click(IDOK) && app.wait_for_page(1) && app.click(IDOK) && app.wait_for_page(4) &&
+           press_install(app, timeout);
+}
+
 bool press_install(const gui::installer& app, std::chrono::milliseconds timeout)
 {
     // The frame disables its buttons for the whole run.

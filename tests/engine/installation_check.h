@@ -63,6 +63,10 @@ snapshot take_snapshot();
 // The differences, one per line, for a failure message.
 std::string describe_difference(const snapshot& before, const snapshot& after);
 
+// From the start page: Next, Next (quick mode), Install, and waits for the
+// run to end. True when it completed; the wizard stays on the install page.
+bool quick_install(const gui::installer& app, std::chrono::milliseconds timeout = std::chrono::minutes(3));
+
 // Presses Install on the install page and waits until the run has ended:
 // true when the installation completed (Exit reads "Exit").
 bool press_install(const gui::installer& app, std::chrono::milliseconds timeout = std::chrono::minutes(3));

@@ -180,6 +180,9 @@ protected:
         ASSERT_TRUE(make_folder(install));
         ASSERT_TRUE(CopyFileW((fixtures + L"\\v6_50_0_0.exe").c_str(), (install + L"\\Korvane.exe").c_str(), FALSE));
         ASSERT_TRUE(write_bytes(install + L"\\Uninstall.exe", "6.50 uninstaller"));
+        // As the 6.50 installer left them.
+        for (const wchar_t* name : {L"\\Korvane.exe", L"\\Uninstall.exe"})
+            ASSERT_TRUE(SetFileAttributesW((install + name).c_str(), FILE_ATTRIBUTE_READONLY));
         ASSERT_NO_FATAL_FAILURE(fixture::set_machine_string(kCompanyKey, L"Korvane 6 Path", install + L"\\Korvane.exe"));
         ASSERT_NO_FATAL_FAILURE(fixture::set_machine_string(kUninstallKey, L"UninstallString", install + L"\\Uninstall.exe"));
         ASSERT_NO_FATAL_FAILURE(fixture::set_machine_string(kUninstallKey, L"Comments", L"left by 6.50"));

@@ -185,8 +185,9 @@ FARPROC without_admin_checks(HMODULE module, const char* name)
 TEST_F(Steps, AStandardUserIsTurnedAway)
 {
     // Wine difference: Wine reports every user as a member of
-    // Administrators, so the standard user is made through the binding
-    // seam of the security functions: neither test of membership can run.
+    // Administrators (an unprivileged Unix user too: the installation tests
+    // run as one), so the standard user is made through the binding seam of
+    // the security functions: neither test of membership can run.
     tw::security::set_export_resolver(without_admin_checks);
     bool allowed = true;
     std::wstring text;

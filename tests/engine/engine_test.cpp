@@ -7,6 +7,7 @@
 #include "engine/install_sequence.h"
 #include "engine/temp_folder.h"
 #include "payload/compress_error.h"
+#include "tests/engine/installation_check.h"
 #include "tests/engine/recording_view.h"
 #include "winhelpers/scoped_handle.h"
 
@@ -22,39 +23,11 @@
 
 namespace {
 
+using installation::exists;
+using installation::make_folder;
+using installation::read_bytes;
 using tw::notification;
 using result = tw::notification::result;
-
-std::string read_bytes(const std::wstring& path)
-{
-    tw::scoped_handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                       nullptr));
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (file.valid() && ReadFile(file.get(), chunk, sizeof(chunk), &got, nullptr) && got)
-        bytes.append(chunk, got);
-    return bytes;
-}
-
-void write_bytes(const std::wstring& path, const std::string& bytes)
-{
-    tw::scoped_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_TRUE(file.valid()) << GetLastError();
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-}
-
-bool make_folder(const std::wstring& path)
-{
-    int rc = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
-    return rc == ERROR_SUCCESS || rc == ERROR_ALREADY_EXISTS;
-}
-
-bool exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // Sets an environment variable for the test's lifetime.
 class scoped_env {
@@ -132,8 +105,9 @@ TEST_P(Reactions, LinesJournalAndAnswers)
     tw::archive_entry entry;
     entry.destination = folder + L"\\file.dat";
     entry.kind = c.kind;
-    if (c.existing)
-        write_bytes(entry.destination, "old");
+    if (c.existing) {
+        ASSERT_TRUE(installation::write_bytes(entry.destination, "old"));
+    }
     if (c.listedBefore) {
         UninstallLogEntry listed;
         listed.kind = LogEntryKind::File;
@@ -151,7 +125,7 @@ TEST_P(Reactions, LinesJournalAndAnswers)
     if (c.answer == result::proceed) {
         EXPECT_EQ(view.log, line);
         EXPECT_EQ(view.statuses, std::vector<std::wstring>{line});
-        write_bytes(entry.destination, "new");
+        ASSERT_TRUE(installation::write_bytes(entry.destination, "new"));
         ASSERT_EQ(sequence.React(notification::file_end{entry}), result::proceed);
         EXPECT_EQ(view.log, line + L"OK\r\n");
     } else {
@@ -243,7 +217,7 @@ TEST_F(EngineTest, FileThatCannotBeBackedUpIsNeitherOverwrittenNorRolledBack)
 {
     ASSERT_TRUE(make_folder(L"C:\\tw-engine\\nobackup"));
     const std::wstring path = L"C:\\tw-engine\\nobackup\\Korvane.exe";
-    write_bytes(path, "previous installation");
+    ASSERT_TRUE(installation::write_bytes(path, "previous installation"));
     app.m_installState = Update;
     // No temporary folder to put the backup in.
     scoped_env tmp(L"TMP", L"C:\\tw-engine\\no such folder");
@@ -271,7 +245,7 @@ TEST_F(EngineTest, KeptFileWhoseCopyFailsStaysUntouchedAndUnjournaled)
 {
     ASSERT_TRUE(make_folder(L"C:\\tw-engine\\keptnobackup"));
     const std::wstring path = L"C:\\tw-engine\\keptnobackup\\Standard.crv";
-    write_bytes(path, "user's curves");
+    ASSERT_TRUE(installation::write_bytes(path, "user's curves"));
     scoped_env tmp(L"TMP", L"C:\\tw-engine\\no such folder");
     scoped_env temp(L"TEMP", L"C:\\tw-engine\\no such folder");
     tw::archive_entry entry;
@@ -368,8 +342,8 @@ TEST(TempFolderRecord, ReleaseDeletesRegisteredFilesThenTheEmptyFolder)
         TempFolder record(folder);
         record.MakeCurrent();
         EXPECT_EQ(TempFolder::Current(), &record);
-        write_bytes(folder + L"\\a.tmp", "a");
-        write_bytes(folder + L"\\b.tmp", "b");
+        ASSERT_TRUE(installation::write_bytes(folder + L"\\a.tmp", "a"));
+        ASSERT_TRUE(installation::write_bytes(folder + L"\\b.tmp", "b"));
         TempFolder::RegisterTempFile(folder + L"\\a.tmp");
         TempFolder::RegisterTempFile(folder + L"\\b.tmp");
         TempFolder::RegisterTempFile(folder + L"\\never written.tmp");
@@ -384,11 +358,11 @@ TEST(TempFolderRecord, ReleaseDeletesRegisteredFilesThenTheEmptyFolder)
 
     // A folder with something else in it stays, with that file.
     ASSERT_TRUE(make_folder(folder.c_str()));
-    write_bytes(folder + L"\\other.txt", "x");
+    ASSERT_TRUE(installation::write_bytes(folder + L"\\other.txt", "x"));
     {
         TempFolder record(folder);
         record.MakeCurrent();
-        write_bytes(folder + L"\\a.tmp", "a");
+        ASSERT_TRUE(installation::write_bytes(folder + L"\\a.tmp", "a"));
         TempFolder::RegisterTempFile(folder + L"\\a.tmp");
     } // the destructor releases and forgets the current record
     EXPECT_EQ(TempFolder::Current(), nullptr);

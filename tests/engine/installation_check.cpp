@@ -190,30 +190,33 @@ key_values machine_values(const std::wstring& key, HKEY root)
     return values;
 }
 
-std::wstring link_target(const std::wstring& linkFile)
+namespace {
+
+// Reads a link file; false when it cannot be loaded.
+bool load_link(const std::wstring& linkFile, wchar_t* target, wchar_t* folder)
 {
     tw::scoped_com_initializer com;
     tw::com_ptr<IShellLinkW> link;
     tw::com_ptr<IPersistFile> file;
-    wchar_t target[MAX_PATH] = {};
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.receive())) ||
-        FAILED(link.query(file)) || FAILED(file->Load(linkFile.c_str(), STGM_READ)) ||
-        FAILED(link->GetPath(target, MAX_PATH, nullptr, 0)))
-        return {};
-    return target;
+    return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                      link.receive())) &&
+           SUCCEEDED(link.query(file)) && SUCCEEDED(file->Load(linkFile.c_str(), STGM_READ)) &&
+           SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) &&
+           SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+}
+
+} // namespace
+
+std::wstring link_target(const std::wstring& linkFile)
+{
+    wchar_t target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    return load_link(linkFile, target, folder) ? target : L"";
 }
 
 std::wstring link_working_folder(const std::wstring& linkFile)
 {
-    tw::scoped_com_initializer com;
-    tw::com_ptr<IShellLinkW> link;
-    tw::com_ptr<IPersistFile> file;
-    wchar_t folder[MAX_PATH] = {};
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.receive())) ||
-        FAILED(link.query(file)) || FAILED(file->Load(linkFile.c_str(), STGM_READ)) ||
-        FAILED(link->GetWorkingDirectory(folder, MAX_PATH)))
-        return {};
-    return folder;
+    wchar_t target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    return load_link(linkFile, target, folder) ? folder : L"";
 }
 
 snapshot take_snapshot()

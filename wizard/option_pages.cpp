@@ -5,6 +5,9 @@
 #include "app/product.h"
 #include "framework/data_exchange.h"
 #include "resources/dialog_ids.h"
+#include "resources/text_ids.h"
+#include "winhelpers/folder_browser.h"
+#include "winhelpers/folder_paths.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -78,7 +81,19 @@ void CDlgPath::DoDataExchange(CDataExchange* pDX)
 
 void CDlgPath::OnBrowse()
 {
-    // The folder browser is not part of this build: the button does nothing.
+    try {
+        UpdateData(TRUE);
+        // The browser's new start folder is not used: the page keeps the full folder.
+        std::wstring start = m_app.m_installPath;
+        std::wstring chosen = tw::browse_for_folder(start, ProductFolderName().c_str(),
+                                                    PageText(IDS_FOLDER_PROMPT, {ProductName()}));
+        if (chosen.empty())
+            return;
+        m_app.m_installPath = chosen;
+        UpdateData(FALSE);
+    } catch (...) {
+        // Nothing leaves the dialog's message handling; the run state stays as it was.
+    }
 }
 
 void CDlgPath::RefreshTexts()
@@ -121,16 +136,8 @@ BOOL CDlgShortcut::OnInitDialog()
 
 std::wstring CDlgShortcut::RelativeFolderText(const std::wstring& root, const std::wstring& folder)
 {
-    wchar_t relative[MAX_PATH] = {};
-    if (!PathRelativePathToW(relative, root.c_str(), FILE_ATTRIBUTE_DIRECTORY, folder.c_str(),
-                             FILE_ATTRIBUTE_DIRECTORY))
-        return folder; // another drive: PathCombineW gives the absolute folder back unchanged
-    if (lstrcmpW(relative, L".") == 0)
-        return {};
-    wchar_t canonical[MAX_PATH] = {};
-    if (!PathCanonicalizeW(canonical, relative))
-        return relative;
-    return canonical;
+    // Another drive gives the absolute folder, which PathCombineW gives back unchanged.
+    return tw::relative_folder_text(root, folder);
 }
 
 void CDlgShortcut::DoDataExchange(CDataExchange* pDX)
@@ -163,7 +170,20 @@ void CDlgShortcut::ApplyMenuCheck()
 
 void CDlgShortcut::OnBrowse()
 {
-    // The Start-menu folder browser is not part of this build: the button does nothing.
+    try {
+        UpdateData(TRUE);
+        std::wstring start = m_app.m_shortcutFolder;
+        std::wstring relative;
+        std::wstring chosen = tw::browse_for_start_menu_folder(start, ProductFolderName().c_str(),
+                                                               LoadText(IDS_MENU_SHORTCUT_OPTION), relative);
+        if (chosen.empty())
+            return;
+        m_relativeFolder = relative;
+        m_app.m_shortcutFolder = chosen;
+        UpdateData(FALSE);
+    } catch (...) {
+        // Nothing leaves the dialog's message handling; the run state stays as it was.
+    }
 }
 
 void CDlgShortcut::RefreshTexts()

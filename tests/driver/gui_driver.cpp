@@ -326,6 +326,22 @@ HWND installer::wait_for_window(const std::wstring& title, const wchar_t* classN
     return found;
 }
 
+HWND installer::wait_for_owned(HWND owner, const wchar_t* className, std::chrono::milliseconds timeout) const
+{
+    HWND found = nullptr;
+    wait_until(
+        [&] {
+            for (HWND wnd : top_windows(className))
+                if (GetWindow(wnd, GW_OWNER) == owner) {
+                    found = wnd;
+                    return true;
+                }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
 bool installer::no_box() const
 {
     for (HWND wnd : top_windows())
@@ -502,6 +518,142 @@ bool installer::screenshot(const std::wstring& path, HWND wnd) const
     bool ok = write_bmp(path, screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
     ReleaseDC(nullptr, screen);
     return ok;
+}
+
+// Windows worked by handle
+
+namespace {
+
+struct find_descendant_by {
+    const wchar_t* className;
+    const std::wstring* text;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK match_descendant(HWND wnd, LPARAM param)
+{
+    auto* f = reinterpret_cast<find_descendant_by*>(param);
+    if (class_name(wnd) != f->className)
+        return TRUE;
+    if (f->text && (!IsWindowVisible(wnd) || window_text(wnd) != *f->text))
+        return TRUE;
+    f->found = wnd;
+    return FALSE;
+}
+
+// A user can work a control only when it and its top-level window are shown
+// and enabled.
+bool usable(HWND wnd)
+{
+    HWND top = GetAncestor(wnd, GA_ROOT);
+    return wnd && IsWindowVisible(wnd) && IsWindowEnabled(wnd) && top && IsWindowEnabled(top);
+}
+
+HTREEITEM tree_next(HWND tree, UINT relation, HTREEITEM item)
+{
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item), SMTO_ABORTIFHUNG, 5000,
+                             &answer))
+        return nullptr;
+    return reinterpret_cast<HTREEITEM>(answer);
+}
+
+} // namespace
+
+HWND find_descendant(HWND parent, const wchar_t* className)
+{
+    find_descendant_by f{className, nullptr};
+    EnumChildWindows(parent, match_descendant, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+HWND find_static_text(HWND parent, const std::wstring& text)
+{
+    find_descendant_by f{L"Static", &text};
+    EnumChildWindows(parent, match_descendant, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+bool click_in(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    return usable(button) && PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
+}
+
+bool type_into(HWND wnd, const std::wstring& text)
+{
+    DWORD_PTR done = 0;
+    return usable(wnd) && SendMessageTimeoutW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                              SMTO_ABORTIFHUNG, 5000, &done);
+}
+
+HTREEITEM tree_root(HWND tree)
+{
+    return tree_next(tree, TVGN_ROOT, nullptr);
+}
+
+HTREEITEM tree_selection(HWND tree)
+{
+    return tree_next(tree, TVGN_CARET, nullptr);
+}
+
+HTREEITEM tree_parent(HWND tree, HTREEITEM item)
+{
+    return tree_next(tree, TVGN_PARENT, item);
+}
+
+HTREEITEM tree_next_sibling(HWND tree, HTREEITEM item)
+{
+    return tree_next(tree, TVGN_NEXT, item);
+}
+
+std::wstring tree_text(HWND tree, HTREEITEM item)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tree, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process || !item)
+        return {};
+    std::wstring text;
+    {
+        constexpr size_t text_chars = 260;
+        remote_block block(process, sizeof(TVITEMW) + text_chars * sizeof(wchar_t));
+        TVITEMW request = {};
+        request.mask = TVIF_TEXT | TVIF_HANDLE;
+        request.hItem = item;
+        request.pszText = reinterpret_cast<wchar_t*>(block.address() + sizeof(TVITEMW));
+        request.cchTextMax = text_chars;
+        wchar_t buffer[text_chars + 1] = {};
+        DWORD_PTR ok = 0;
+        if (block && block.write(0, &request, sizeof(request)) &&
+            SendMessageTimeoutW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.address()), SMTO_ABORTIFHUNG,
+                                5000, &ok) &&
+            ok && block.read(sizeof(TVITEMW), buffer, text_chars * sizeof(wchar_t)))
+            text = buffer;
+    }
+    CloseHandle(process);
+    return text;
+}
+
+HTREEITEM tree_child(HWND tree, HTREEITEM item, const std::wstring& text)
+{
+    if (!usable(tree))
+        return nullptr;
+    DWORD_PTR done = 0;
+    SendMessageTimeoutW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item), SMTO_ABORTIFHUNG, 5000, &done);
+    for (HTREEITEM child = tree_next(tree, TVGN_CHILD, item); child; child = tree_next_sibling(tree, child))
+        if (tree_text(tree, child) == text)
+            return child;
+    return nullptr;
+}
+
+bool tree_select(HWND tree, HTREEITEM item)
+{
+    DWORD_PTR done = 0;
+    return usable(tree) && item &&
+           SendMessageTimeoutW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), SMTO_ABORTIFHUNG,
+                               5000, &done) &&
+           done;
 }
 
 } // namespace gui

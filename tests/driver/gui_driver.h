@@ -4,6 +4,7 @@
 // controls with messages as a user's clicks would, answers its message boxes
 // and saves screenshots. Every wait is on a condition with a timeout.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <functional>
@@ -78,6 +79,9 @@ public:
                          std::chrono::milliseconds timeout = kDefaultTimeout) const;
     // True when no window other than the frame is up (no box pending).
     bool no_box() const;
+    // A visible top-level window of the process of class `className` owned by `owner`.
+    HWND wait_for_owned(HWND owner, const wchar_t* className = L"#32770",
+                        std::chrono::milliseconds timeout = kDefaultTimeout) const;
 
     // The visible page: the frame's visible child dialog.
     HWND page() const;
@@ -127,6 +131,31 @@ private:
     PROCESS_INFORMATION m_process = {};
     HWND m_frame = nullptr;
 };
+
+// Windows of the program under test, found by class and worked by handle (for
+// dialogs the installer does not own itself, such as the shell's).
+
+// The first descendant of `parent` whose class is `className`, or null.
+HWND find_descendant(HWND parent, const wchar_t* className);
+// The first visible descendant static control of `parent` showing `text`, or null.
+HWND find_static_text(HWND parent, const std::wstring& text);
+// Clicks button `id` of `dialog` (BM_CLICK, posted); false when a user could
+// not: the button hidden or disabled, or its top-level window disabled.
+bool click_in(HWND dialog, int id);
+// Replaces the text of control `wnd`; false when it is disabled or hidden.
+bool type_into(HWND wnd, const std::wstring& text);
+
+// Tree views of the program under test (item texts read from its memory).
+HTREEITEM tree_root(HWND tree);
+HTREEITEM tree_selection(HWND tree);
+HTREEITEM tree_parent(HWND tree, HTREEITEM item);
+HTREEITEM tree_next_sibling(HWND tree, HTREEITEM item);
+std::wstring tree_text(HWND tree, HTREEITEM item);
+// Expands `item` as a click on its button would and finds its child `text`.
+HTREEITEM tree_child(HWND tree, HTREEITEM item, const std::wstring& text);
+// Selects `item` as a click on it would; false when the tree or its
+// top-level window is disabled or hidden.
+bool tree_select(HWND tree, HTREEITEM item);
 
 // The lines of a multi-line control's text, without their line ends.
 std::vector<std::wstring> lines_of(const std::wstring& text);

@@ -467,7 +467,10 @@ struct TypedCase {
 TEST_F(BrowseCallback, TypedPathsAreQualifiedOrRefusedOverTheDialog)
 {
     const std::wstring menu = start_menu();
+    // A current directory outside the Start menu, so that a change left behind shows.
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\tw_browse"));
     const std::wstring cwd = current_directory();
+    ASSERT_EQ(cwd, L"C:\\tw_browse");
     const std::wstring prefix = L"C:\\tw_browse\\";
     const std::wstring longest = prefix + std::wstring(259 - prefix.size(), L'a');
     ASSERT_EQ(longest.size(), 259u);

@@ -1,6 +1,7 @@
 #include "winhelpers/folder_browser.h"
 
 #include "winhelpers/folder_paths.h"
+#include "winhelpers/hresult_error.h"
 #include "winhelpers/owner_window.h"
 #include "winhelpers/scoped_current_directory.h"
 
@@ -21,7 +22,9 @@ static_assert(kBrowseFlags == 0x49 && kBrowseFlagsWithEditBox == 0x79);
 // these four letters, so that any class whose name begins with them matches.
 constexpr wchar_t kEditClass[] = L"Edit";
 
-constexpr uint32_t kFileNameTooLong = 0x800700CE; // HRESULT of ERROR_FILENAME_EXCED_RANGE
+// A typed text too long for a path buffer (0x800700CE).
+constexpr uint32_t kTypedPathTooLong = static_cast<uint32_t>(hresult_from_win32_error(ERROR_FILENAME_EXCED_RANGE));
+static_assert(kTypedPathTooLong == 0x800700CEu);
 
 // The user's Documents folder, looked up once per process.
 const std::wstring& documents_folder()
@@ -239,7 +242,7 @@ uint32_t folder_browser::accept_typed_path(const wchar_t* typed)
 {
     wchar_t text[MAX_PATH];
     if (FAILED(copy_to_path_buffer(text, typed ? typed : L"")))
-        return kFileNameTooLong;
+        return kTypedPathTooLong;
     PathRemoveBlanksW(text);
     PathRemoveBackslashW(text);
     if (is_drive_letter(text[0]) && text[1] == L':' && text[2] == L'\0') {

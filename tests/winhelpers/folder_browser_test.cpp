@@ -129,6 +129,15 @@ struct PathPairCase {
     std::wstring expected;
 };
 
+template <size_t N>
+void expect_each(const PathPairCase (&cases)[N], std::wstring (*rule)(const std::wstring&, const std::wstring&))
+{
+    for (const PathPairCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.first) + ", " + testing::PrintToString(c.second));
+        EXPECT_EQ(rule(c.first, c.second), c.expected);
+    }
+}
+
 TEST(Subfolder, AppendedWithoutRepeatingWhatThePathEndsWith)
 {
     const std::wstring longPath = L"C:\\" + std::wstring(250, L'a');
@@ -146,10 +155,7 @@ TEST(Subfolder, AppendedWithoutRepeatingWhatThePathEndsWith)
         {L"C:\\Apps", L"", L"C:\\Apps"},
         {longPath, L"Korvane 6", longPath},  // would pass MAX_PATH: left as it was
     };
-    for (const PathPairCase& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.first) + " + " + testing::PrintToString(c.second));
-        EXPECT_EQ(tw::append_subfolder(c.first, c.second), c.expected);
-    }
+    expect_each(cases, tw::append_subfolder);
 }
 
 TEST(Results, BaseIsTheFolderWithoutTheAppendedSubfolder)
@@ -163,10 +169,7 @@ TEST(Results, BaseIsTheFolderWithoutTheAppendedSubfolder)
         {L"C:\\Apps", L"Korvane 6", L"C:\\Apps"},
         {L"C:\\Apps\\Korvane 6", L"", L"C:\\Apps\\Korvane 6"},
     };
-    for (const PathPairCase& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.first) + " - " + testing::PrintToString(c.second));
-        EXPECT_EQ(tw::folder_without_subfolder(c.first, c.second), c.expected);
-    }
+    expect_each(cases, tw::folder_without_subfolder);
 }
 
 TEST(Results, RelativeIsTakenFromTheStartMenuFolder)
@@ -180,10 +183,7 @@ TEST(Results, RelativeIsTakenFromTheStartMenuFolder)
         {menu, L"D:\\Menu\\Korvane 6", L"D:\\Menu\\Korvane 6"},  // another drive: no relation
         {L"", menu + L"\\Programs", menu + L"\\Programs"},      // no parent folder
     };
-    for (const PathPairCase& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.second));
-        EXPECT_EQ(tw::relative_folder_text(c.first, c.second), c.expected);
-    }
+    expect_each(cases, tw::relative_folder_text);
 }
 
 TEST(Results, BaseAndRelativeOfATypedStartMenuFolder)

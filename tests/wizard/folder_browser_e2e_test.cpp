@@ -49,6 +49,19 @@ struct browse_dialog {
     {
         return gui::tree_select(tree, item) && gui::wait_until([&] { return edit_text() == expected; }, 5s);
     }
+    // Selects `folder`, then its own "Korvane 6"; the edit box shows `shown`
+    // for both: the product folder is appended to the first and the second
+    // is taken as it is.
+    void select_folder_and_its_product_folder(HTREEITEM folder, const std::wstring& shown) const
+    {
+        ASSERT_TRUE(folder);
+        EXPECT_TRUE(select(folder, shown)) << testing::PrintToString(edit_text());
+        HTREEITEM product = gui::tree_child(tree, folder, L"Korvane 6");
+        ASSERT_TRUE(product);
+        ASSERT_TRUE(gui::tree_select(tree, product));
+        EXPECT_EQ(selection(), L"Korvane 6");
+        EXPECT_EQ(edit_text(), shown);
+    }
     bool gone() const
     {
         return gui::wait_until([&] { return !IsWindow(wnd); });
@@ -124,15 +137,8 @@ TEST_F(FolderBrowsing, FolderPageOpensOnTheFolderAppendsTheProductFolderAndStore
     ASSERT_TRUE(drive);
     EXPECT_TRUE(d.select(drive, L"C:\\Korvane 6")) << testing::PrintToString(d.edit_text());
 
-    // A folder and then its own "Korvane 6": the second is taken as it is.
     HTREEITEM tools = gui::tree_child(d.tree, gui::tree_child(d.tree, drive, L"Apps"), L"Tools");
-    ASSERT_TRUE(tools);
-    EXPECT_TRUE(d.select(tools, L"C:\\Apps\\Tools\\Korvane 6")) << testing::PrintToString(d.edit_text());
-    HTREEITEM product = gui::tree_child(d.tree, tools, L"Korvane 6");
-    ASSERT_TRUE(product);
-    ASSERT_TRUE(gui::tree_select(d.tree, product));
-    EXPECT_EQ(d.selection(), L"Korvane 6");
-    EXPECT_EQ(d.edit_text(), L"C:\\Apps\\Tools\\Korvane 6");
+    d.select_folder_and_its_product_folder(tools, L"C:\\Apps\\Tools\\Korvane 6");
 
     ASSERT_TRUE(gui::click_in(d.wnd, IDOK));
     ASSERT_TRUE(d.gone());
@@ -267,13 +273,7 @@ TEST_F(FolderBrowsing, ShortcutPageBrowsesInsideTheStartMenuAndShowsTheRelativeF
         EXPECT_EQ(d.edit_text(), L"Programs\\Korvane 6");
     }
 
-    HTREEITEM games = gui::tree_child(d.tree, root, L"Games");
-    ASSERT_TRUE(games);
-    EXPECT_TRUE(d.select(games, L"Programs\\Games\\Korvane 6")) << testing::PrintToString(d.edit_text());
-    HTREEITEM product = gui::tree_child(d.tree, games, L"Korvane 6");
-    ASSERT_TRUE(product);
-    ASSERT_TRUE(gui::tree_select(d.tree, product));
-    EXPECT_EQ(d.edit_text(), L"Programs\\Games\\Korvane 6");
+    d.select_folder_and_its_product_folder(gui::tree_child(d.tree, root, L"Games"), L"Programs\\Games\\Korvane 6");
 
     ASSERT_TRUE(gui::click_in(d.wnd, IDOK));
     ASSERT_TRUE(d.gone());

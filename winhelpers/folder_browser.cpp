@@ -67,7 +67,7 @@ void folder_browser::set_root(scoped_item_id_list root)
 
 unsigned folder_browser::flags() const
 {
-    return m_flags | (m_com.valid() ? flag_com_initialized : 0u);
+    return m_flags | (m_com ? flag_com_initialized : 0u);
 }
 
 const std::wstring& folder_browser::root_parent()
@@ -85,10 +85,13 @@ bool folder_browser::run(const wchar_t* start, const wchar_t* subfolder)
 {
     try {
         HWND owner = owner_window();
-        if (!m_com.valid()) {
-            HRESULT hr = initialize_com(m_com);
-            if (FAILED(hr))
+        if (!m_com) {
+            m_com.emplace();
+            if (!m_com->succeeded()) {
+                HRESULT hr = m_com->result();
+                m_com.reset();
                 return show_error_box(owner, static_cast<uint32_t>(hr));
+            }
         }
         m_flags &= ~(flag_dialog_initialized | flag_typed_path_accepted);
         prepare(start, subfolder);

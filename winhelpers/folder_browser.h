@@ -4,11 +4,13 @@
 // resulting path and takes a typed one, validation of a typed path, and an
 // optional root so that the browser stays inside one part of the namespace.
 #include "winhelpers/message_boxes.h"
-#include "winhelpers/scoped_shell.h"
+#include "winhelpers/scoped_com.h"
+#include "winhelpers/scoped_item_id_list.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tw {
@@ -71,8 +73,9 @@ private:
     std::wstring m_current;
     std::wstring m_subfolder;
     std::wstring m_title;
-    // Declared before the root: the root is freed before COM is uninitialised.
-    scoped_com_initialization m_com;
+    // This object's COM initialisation, when it made one. Declared before the
+    // root: the root is freed before COM is uninitialised.
+    std::optional<scoped_com_initializer> m_com;
     scoped_item_id_list m_root;
     std::wstring m_rootParent;
     bool m_rootParentKnown = false;

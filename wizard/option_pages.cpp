@@ -81,19 +81,15 @@ void CDlgPath::DoDataExchange(CDataExchange* pDX)
 
 void CDlgPath::OnBrowse()
 {
-    try {
-        UpdateData(TRUE);
-        // The browser's new start folder is not used: the page keeps the full folder.
-        std::wstring start = m_app.m_installPath;
-        std::wstring chosen = tw::browse_for_folder(start, ProductFolderName().c_str(),
-                                                    PageText(IDS_FOLDER_PROMPT, {ProductName()}));
-        if (chosen.empty())
-            return;
-        m_app.m_installPath = chosen;
-        UpdateData(FALSE);
-    } catch (...) {
-        // Nothing leaves the dialog's message handling; the run state stays as it was.
-    }
+    UpdateData(TRUE);
+    // The browser's new start folder is not used: the page keeps the full folder.
+    std::wstring start = m_app.m_installPath;
+    std::wstring chosen =
+        tw::browse_for_folder(start, ProductFolderName().c_str(), PageText(IDS_FOLDER_PROMPT, {ProductName()}));
+    if (chosen.empty())
+        return;
+    m_app.m_installPath = chosen;
+    UpdateData(FALSE);
 }
 
 void CDlgPath::RefreshTexts()
@@ -170,20 +166,16 @@ void CDlgShortcut::ApplyMenuCheck()
 
 void CDlgShortcut::OnBrowse()
 {
-    try {
-        UpdateData(TRUE);
-        std::wstring start = m_app.m_shortcutFolder;
-        std::wstring relative;
-        std::wstring chosen = tw::browse_for_start_menu_folder(start, ProductFolderName().c_str(),
-                                                               LoadText(IDS_MENU_SHORTCUT_OPTION), relative);
-        if (chosen.empty())
-            return;
-        m_relativeFolder = relative;
-        m_app.m_shortcutFolder = chosen;
-        UpdateData(FALSE);
-    } catch (...) {
-        // Nothing leaves the dialog's message handling; the run state stays as it was.
-    }
+    UpdateData(TRUE);
+    std::wstring start = m_app.m_shortcutFolder;
+    std::wstring relative;
+    std::wstring chosen = tw::browse_for_start_menu_folder(start, ProductFolderName().c_str(),
+                                                           LoadText(IDS_MENU_SHORTCUT_OPTION), relative);
+    if (chosen.empty())
+        return;
+    m_relativeFolder = relative;
+    m_app.m_shortcutFolder = chosen;
+    UpdateData(FALSE);
 }
 
 void CDlgShortcut::RefreshTexts()

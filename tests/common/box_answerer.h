@@ -15,6 +15,11 @@ namespace boxes {
 bool answer_box(const wchar_t* caption, int answer, const std::function<void(HWND)>& look,
                 const std::function<void()>& show, DWORD thread = 0);
 
+// The same for the box owned by `owner`. Gives up as soon as `show` returns
+// without one: false then.
+bool answer_box_owned_by(HWND owner, int answer, const std::function<void(HWND)>& look,
+                         const std::function<void()>& show);
+
 // The text of a box's message.
 std::wstring box_text(HWND box);
 

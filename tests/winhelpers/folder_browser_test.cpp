@@ -3,6 +3,7 @@
 // sends BFFM_VALIDATEFAILEDW (it ignores the edit box), so the validation of
 // typed paths is only reachable this way under Wine; a stand-in dialog window
 // answers BFFM_SETSELECTIONW as Windows does, with BFFM_SELCHANGED.
+#include "tests/common/box_answerer.h"
 #include "winhelpers/folder_browser.h"
 #include "winhelpers/folder_paths.h"
 
@@ -12,9 +13,7 @@
 #include <shlwapi.h>
 #include <strsafe.h>
 
-#include <atomic>
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -422,41 +421,6 @@ TEST_F(BrowseCallback, WithoutSubfolderOkFollowsWhetherTheSelectionIsAFolderPath
     EXPECT_EQ(dialog.edit_text(), L"");
 }
 
-// What one error box showed before it was answered, from a second thread.
-struct SeenBox {
-    bool shown = false;
-    std::wstring text;
-};
-
-// Gives up when `show` returns without a box.
-SeenBox answer_box_owned_by(HWND owner, const std::function<void()>& show)
-{
-    SeenBox seen;
-    std::atomic<bool> returned{false};
-    std::thread answerer([&] {
-        auto deadline = std::chrono::steady_clock::now() + 15s;
-        while (!returned && std::chrono::steady_clock::now() < deadline) {
-            HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr);
-            for (; box; box = FindWindowExW(nullptr, box, L"#32770", nullptr))
-                if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box))
-                    break;
-            if (box) {
-                seen.shown = true;
-                wchar_t text[1024] = {};
-                GetWindowTextW(GetDlgItem(box, 0xFFFF), text, 1024);
-                seen.text = text;
-                PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-                return;
-            }
-            std::this_thread::sleep_for(15ms);
-        }
-    });
-    show();
-    returned = true;
-    answerer.join();
-    return seen;
-}
-
 struct TypedCase {
     std::wstring typed;
     bool startMenu;
@@ -503,19 +467,20 @@ TEST_F(BrowseCallback, TypedPathsAreQualifiedOrRefusedOverTheDialog)
         dialog.send(BFFM_INITIALIZED, 0);
         const std::wstring shown = browser.current();
         int result = -1;
-        SeenBox box = answer_box_owned_by(dialog.wnd(), [&] {
-            result = dialog.send(BFFM_VALIDATEFAILEDW, reinterpret_cast<LPARAM>(c.typed.c_str()));
-        });
+        std::wstring boxText;
+        bool boxShown = boxes::answer_box_owned_by(
+            dialog.wnd(), IDOK, [&](HWND box) { boxText = boxes::box_text(box); },
+            [&] { result = dialog.send(BFFM_VALIDATEFAILEDW, reinterpret_cast<LPARAM>(c.typed.c_str())); });
         EXPECT_EQ(current_directory(), cwd) << "the current directory is restored";
         if (c.accepted.empty()) {
             EXPECT_EQ(result, 1) << "the dialog stays open";
-            ASSERT_TRUE(box.shown) << "no error box over the dialog";
-            EXPECT_EQ(box.text, system_text(c.error));
+            ASSERT_TRUE(boxShown) << "no error box over the dialog";
+            EXPECT_EQ(boxText, system_text(c.error));
             EXPECT_FALSE(browser.flags() & tw::folder_browser::flag_typed_path_accepted);
             EXPECT_EQ(browser.current(), shown);
         } else {
             EXPECT_EQ(result, 0) << "the dialog closes";
-            EXPECT_FALSE(box.shown) << box.text;
+            EXPECT_FALSE(boxShown) << testing::PrintToString(boxText);
             EXPECT_TRUE(browser.flags() & tw::folder_browser::flag_typed_path_accepted);
             EXPECT_EQ(browser.current(), c.accepted);
         }

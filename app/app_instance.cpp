@@ -2,10 +2,19 @@
 // gate, the process counted among the product family's running members,
 // runtime check, then the application object. One translation unit, so
 // that the order is the order of the definitions.
+//
+// The executable imports kernel32.dll and msvcrt.dll alone; every other system
+// DLL is delay-loaded (cmake/delay_load.cmake), so the first of them is loaded
+// at the first call into it, after the restriction, and from the system folder
+// through the hook below.
 #include "app/install_app.h"
 #include "app/running_instances.h"
 #include "app/startup_checks.h"
 #include "winhelpers/system_library.h"
+
+// The delay-load helper loads each DLL through tw::load_system_library
+// (declared extern "C" by <delayimp.h>).
+PfnDliHook __pfnDliNotifyHook2 = tw::bind_delay_loaded_dll;
 
 namespace {
 
@@ -15,6 +24,7 @@ __attribute__((constructor(101))) void restrict_dll_search_at_start()
 {
     tw::restrict_dll_search();
 }
+
 
 const bool platform_checked = (startup::RunPlatformGate(), true);
 const bool registered_as_running = (startup::RegisterRunningInstance(), true);

@@ -22,12 +22,26 @@ bool is_absolute(const std::wstring& p)
     return drive || unc;
 }
 
+// The program's activation context (its manifest) maps `name` to a
+// side-by-side assembly.
+bool redirected_by_manifest(const std::wstring& name)
+{
+    ACTCTX_SECTION_KEYED_DATA data = {};
+    data.cbSize = sizeof(data);
+    return FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, name.c_str(), &data) !=
+           FALSE;
+}
+
 } // namespace
 
 HMODULE load_system_library(const std::wstring& name)
 {
     if (is_absolute(name))
         return LoadLibraryW(with_backslashes(name).c_str());
+    // A full path would bypass the redirection and give the system folder's
+    // older copy (common controls 5 instead of the manifest's 6).
+    if (redirected_by_manifest(name))
+        return LoadLibraryW(name.c_str());
 
     UINT needed = GetSystemDirectoryW(nullptr, 0);
     if (needed > 0) {
@@ -57,6 +71,16 @@ void restrict_dll_search()
         set_default(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Removes the current directory from the search on every system.
     SetDllDirectoryW(L"");
+}
+
+FARPROC WINAPI bind_delay_loaded_dll(unsigned notification, PDelayLoadInfo info)
+{
+    if (notification != dliNotePreLoadLibrary || !info || !info->szDll)
+        return nullptr;
+    std::wstring name;
+    for (const char* c = info->szDll; *c; ++c)
+        name += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return reinterpret_cast<FARPROC>(load_system_library(name));
 }
 
 } // namespace tw

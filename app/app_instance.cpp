@@ -23,6 +23,14 @@ namespace {
 __attribute__((constructor(101))) void restrict_dll_search_at_start()
 {
     tw::restrict_dll_search();
+    // DLLs that system DLLs load by name themselves, for the common controls,
+    // theming and COM, where the restriction does not reach everywhere (on
+    // systems without it, and inside Wine's own DLLs): loaded from the system
+    // folder now, so that those later loads find them already in the process.
+    // They stay loaded for the life of the process.
+    for (const wchar_t* name : {L"uxtheme.dll", L"dwmapi.dll", L"msimg32.dll", L"imm32.dll", L"rpcrt4.dll",
+                                L"combase.dll", L"ole32.dll"})
+        tw::load_system_library(name);
 }
 
 

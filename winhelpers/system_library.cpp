@@ -52,8 +52,10 @@ HMODULE load_system_library(const std::wstring& name)
             if (path.back() != L'\\')
                 path += L'\\';
             path += name;
-            if (HMODULE module = LoadLibraryW(with_backslashes(path).c_str()))
-                return module;
+            // A DLL missing from the system folder is not searched for
+            // elsewhere: where the search is not restricted, the program's
+            // own folder would come first.
+            return LoadLibraryW(with_backslashes(path).c_str());
         }
     }
     return LoadLibraryW(name.c_str());

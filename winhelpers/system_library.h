@@ -12,8 +12,8 @@ namespace tw {
 // A name that the program's manifest redirects to a side-by-side assembly (the
 // common controls version 6) is loaded by name, which takes the assembly's
 // copy from the system's side-by-side store. Falls back to the normal search
-// only when the system directory is unknown or the load from it fails.
-// Returns null on failure.
+// only when the system directory is unknown; a DLL that the system folder
+// does not hold gives null, like every other failure.
 HMODULE load_system_library(const std::wstring& name);
 
 // Restricts the DLL search of this process to the system directory and takes

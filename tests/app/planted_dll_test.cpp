@@ -47,6 +47,13 @@ const wchar_t* const kPlantedNames[] = {
 // list of known DLLs, so under a native-first order it would take planted
 // copies of these four, which no program can prevent and Windows never does.
 // winex11.drv is Wine's display driver, loaded by full path.
+//
+// Wine difference: Wine's own DLLs load some others by name (imm32, msimg32,
+// uxtheme, ole32 and what ole32 imports) with a search that ignores the
+// program's restriction, the program's folder first. Windows honours the
+// restriction there. The installer loads those from the system folder at its
+// start, so such loads find them in the process; without that, this test sees
+// the planted ole32, combase, rpcrt4 and msimg32 in the installer under Wine.
 
 std::wstring environment(const wchar_t* name)
 {
@@ -121,12 +128,16 @@ protected:
         ASSERT_FALSE(gui::installer_path().empty()) << "TW_INSTALLER not set";
         std::wstring marker = host_path_to_windows(marker_dll);
 
-        std::wstring profile = environment(L"USERPROFILE");
-        ASSERT_FALSE(profile.empty());
-        m_downloads = profile + L"\\Downloads";
-        m_workdir = profile + L"\\Documents";
-        for (const std::wstring& folder : {m_downloads, m_workdir})
-            CreateDirectoryW(folder.c_str(), nullptr);
+        // Two folders of the test's own prefix. Not the profile's Downloads:
+        // Wine links that to the Unix home folder, outside the prefix.
+        wchar_t temp[MAX_PATH] = {};
+        ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+        m_downloads = std::wstring(temp) + L"Downloads";
+        m_workdir = std::wstring(temp) + L"Work";
+        for (const std::wstring& folder : {m_downloads, m_workdir}) {
+            ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << narrow(folder);
+            ASSERT_TRUE(markers_in(folder).empty());
+        }
         m_installer = m_downloads + L"\\InstallKorvane6.52a.exe";
         ASSERT_TRUE(CopyFileW(gui::installer_path().c_str(), m_installer.c_str(), FALSE));
 
@@ -182,10 +193,15 @@ protected:
         EXPECT_TRUE(common_controls_6) << "the manifest's common controls come from the side-by-side store";
     }
 
-    // The user's way through the installation, as far as the wizard goes.
+    // The user's way through the installation, as far as the wizard goes:
+    // the About box, then every page up to the install page.
     void drive_through_installation(const installer& app) const
     {
         ASSERT_TRUE(app.wait_for_page(0));
+        app.system_command(IDM_ABOUTBOX);
+        std::optional<gui::message_box> about = app.wait_for_box(5s);
+        ASSERT_TRUE(about) << "no About box";
+        ASSERT_TRUE(about->press(IDOK));
         ASSERT_TRUE(app.click(IDOK));
         ASSERT_TRUE(app.wait_for_page(1));
         ASSERT_TRUE(app.set_checked(IDC_MODE_ADVANCED, true));
@@ -193,11 +209,6 @@ protected:
             ASSERT_TRUE(app.click(IDOK)) << "Next on page " << page - 1;
             ASSERT_TRUE(app.wait_for_page(page));
         }
-        // The About box from the system menu.
-        app.system_command(IDM_ABOUTBOX);
-        std::optional<gui::message_box> about = app.wait_for_box(5s);
-        ASSERT_TRUE(about);
-        ASSERT_TRUE(about->press(IDOK));
     }
 
     std::wstring m_downloads;

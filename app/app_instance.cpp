@@ -33,7 +33,6 @@ __attribute__((constructor(101))) void restrict_dll_search_at_start()
         tw::load_system_library(name);
 }
 
-
 const bool platform_checked = (startup::RunPlatformGate(), true);
 const bool registered_as_running = (startup::RegisterRunningInstance(), true);
 const bool runtime_checked = (startup::RunRuntimeCheck(), true);

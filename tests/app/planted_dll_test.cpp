@@ -212,9 +212,19 @@ protected:
         EXPECT_TRUE(common_controls_6) << "the manifest's common controls come from the side-by-side store";
     }
 
+    // The folder browser of the folder or shortcut page, opened and cancelled.
+    static void browse_and_cancel(const installer& app)
+    {
+        ASSERT_TRUE(app.click(IDC_BROWSE));
+        HWND browser = app.wait_for_owned(app.frame(), L"#32770");
+        ASSERT_TRUE(browser) << "no folder browser on page " << app.page_index();
+        ASSERT_TRUE(gui::click_in(browser, IDCANCEL));
+        ASSERT_TRUE(gui::wait_until([&] { return !IsWindow(browser); }));
+    }
+
     // The user's way through a full installation: the About box, the exit
-    // question answered No, every page of the advanced mode, Install, and the
-    // end page.
+    // question answered No, every page of the advanced mode with its folder
+    // browser, Install, and the end page.
     void install(const installer& app) const
     {
         ASSERT_TRUE(app.wait_for_page(0));
@@ -232,6 +242,8 @@ protected:
         for (int page : {2, 3, 4}) {
             ASSERT_TRUE(app.click(IDOK)) << "Next on page " << page - 1;
             ASSERT_TRUE(app.wait_for_page(page));
+            if (page != 4)
+                browse_and_cancel(app);
         }
         ASSERT_TRUE(installation::press_install(app)) << narrow(app.text(IDC_STATUS));
         ASSERT_TRUE(app.click(IDOK));

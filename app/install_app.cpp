@@ -41,7 +41,7 @@ InstallState CInstallApp::GetInstallState(std::wstring* text) const
 
 void CInstallApp::ChooseStartupLanguage()
 {
-    tw::set_language(tw::detect_language(16063));
+    tw::set_language(tw::detect_language(tw::product_languages_mask));
     DWORD type = 0, value = 0, size = sizeof(value);
     if (SHGetValueW(HKEY_LOCAL_MACHINE, UninstallKeyPath().c_str(), kLanguageValueName, &type, &value,
                     &size) == ERROR_SUCCESS &&

@@ -9,17 +9,12 @@
 
 bool IsProductLanguage(int index)
 {
-    return index >= 0 && index < tw::language_count && (0x3EBFu & (1u << index)) != 0;
+    return index >= 0 && index < tw::language_count && (tw::product_languages_mask & (1u << index)) != 0;
 }
 
 bool HasInstallerTexts(int index)
 {
-    switch (index) {
-    case 0: case 1: case 2: case 3: case 4: case 7: case 9: case 11:
-        return true;
-    default:
-        return false;
-    }
+    return index >= 0 && index < tw::language_count && (tw::installer_text_languages_mask & (1u << index)) != 0;
 }
 
 UINT TextId(UINT baseId)
@@ -81,7 +76,7 @@ void OnLanguageChanged(int index)
 {
     tw::set_language(index);
     if (!HasInstallerTexts(index))
-        AfxMessageBox(FormatTextId(1129, {ProductName()}), MB_ICONINFORMATION | MB_OK);
+        AfxMessageBox(FormatTextId(IDS_INSTALLER_NOT_TRANSLATED, {ProductName()}), MB_ICONINFORMATION | MB_OK);
     if (CWinApp* app = AfxGetApp())
         app->SetAppName(InstallerTitle(true));
     if (CWinApp* app = AfxGetApp())

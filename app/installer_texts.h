@@ -1,6 +1,8 @@
 #pragma once
 // The installer's own texts: one string block per language, looked up by the
 // French identifier with fallbacks to English and then French.
+#include "resources/text_ids.h"
+
 #include <windows.h>
 #include <initializer_list>
 #include <string>

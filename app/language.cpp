@@ -1,5 +1,7 @@
 #include "app/language.h"
 
+#include "resources/text_ids.h"
+
 #include <clocale>
 #include <locale>
 #include <stdexcept>
@@ -18,23 +20,23 @@ struct language_row {
 // Index order; the string blocks themselves follow another order, linked only
 // by the offsets.
 constexpr language_row rows[language_count] = {
-    {0x0C, 1036, 0, 144},      // French
-    {0x09, 1033, 1000, 145},   // English
-    {0x07, 1031, 2000, 141},   // German
-    {0x0A, 3082, 3000, 143},   // Spanish
-    {0x16, 2070, 4000, 148},   // Portuguese
-    {0x13, 1043, 6000, 147},   // Dutch
-    {0x06, 1030, 7000, 142},   // Danish
-    {0x1F, 1055, 8000, 149},   // Turkish
-    {0x02, 1026, 10000, 150},  // Bulgarian
-    {0x18, 1048, 11000, 151},  // Romanian
-    {0x04, 2052, 9000, 152},   // Chinese (Simplified)
-    {0x10, 1040, 5000, 146},   // Italian
-    {0x05, 1029, 12000, 153},  // Czech
-    {0x14, 1044, 13000, 154},  // Norwegian
-    {0x08, 1032, 14000, 155},  // Greek
-    {0x15, 1045, 15000, 156},  // Polish
-    {0x0D, 1037, 16000, 157},  // Hebrew
+    {0x0C, 1036, IDS_BLOCK_FRENCH, 144},
+    {0x09, 1033, IDS_BLOCK_ENGLISH, 145},
+    {0x07, 1031, IDS_BLOCK_GERMAN, 141},
+    {0x0A, 3082, IDS_BLOCK_SPANISH, 143},
+    {0x16, 2070, IDS_BLOCK_PORTUGUESE, 148},
+    {0x13, 1043, IDS_BLOCK_DUTCH, 147},
+    {0x06, 1030, IDS_BLOCK_DANISH, 142},
+    {0x1F, 1055, IDS_BLOCK_TURKISH, 149},
+    {0x02, 1026, IDS_BLOCK_BULGARIAN, 150},
+    {0x18, 1048, IDS_BLOCK_ROMANIAN, 151},
+    {0x04, 2052, IDS_BLOCK_CHINESE, 152},
+    {0x10, 1040, IDS_BLOCK_ITALIAN, 146},
+    {0x05, 1029, IDS_BLOCK_CZECH, 153},
+    {0x14, 1044, IDS_BLOCK_NORWEGIAN, 154},
+    {0x08, 1032, IDS_BLOCK_GREEK, 155},
+    {0x15, 1045, IDS_BLOCK_POLISH, 156},
+    {0x0D, 1037, IDS_BLOCK_HEBREW, 157},
 };
 
 bool in_table(int index)

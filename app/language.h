@@ -10,10 +10,29 @@ namespace tw {
 constexpr int language_count = 17;
 constexpr int language_french = 0;
 constexpr int language_english = 1;
+constexpr int language_german = 2;
+constexpr int language_spanish = 3;
+constexpr int language_portuguese = 4;
 constexpr int language_dutch = 5;
+constexpr int language_danish = 6;
+constexpr int language_turkish = 7;
+constexpr int language_bulgarian = 8;
+constexpr int language_romanian = 9;
+constexpr int language_chinese = 10;  // Simplified
+constexpr int language_italian = 11;
+constexpr int language_czech = 12;
+constexpr int language_norwegian = 13;
+constexpr int language_greek = 14;
+constexpr int language_polish = 15;
 constexpr int language_hebrew = 16;
 // Every language of the table, as a detection mask.
 constexpr uint32_t all_languages_mask = (1u << language_count) - 1;
+// The twelve product languages: all but Danish, Bulgarian, Greek, Polish and
+// Hebrew.
+constexpr uint32_t product_languages_mask = 0x3EBF;
+// The eight languages with installer texts: French, English, German, Spanish,
+// Portuguese, Turkish, Romanian and Italian.
+constexpr uint32_t installer_text_languages_mask = 0x0A9F;
 
 // Makes `index` current (runtime locale, locale identifier, code page) and
 // returns the language's ANSI code page.

@@ -16,7 +16,7 @@ std::wstring CompanyTelephone() { return L"+44 20 7946 0852"; }
 
 std::wstring InstallerTitle(bool withProduct)
 {
-    std::wstring title = LoadText(1000);
+    std::wstring title = LoadText(IDS_INSTALLER_WORD);
     if (withProduct)
         title += L" \u2013 " + ProductNameWithVersion();
     return title;

@@ -1,5 +1,5 @@
 # Builds the demo payload into the including directory's binary folder with
-# the native host tools, for resources/payload.rc (type 260, name 134).
+# the native host tools, for resources/payload.rc (the payload resource of resources/resource_ids.h).
 # Included from resources/CMakeLists.txt; demo/ must have been added first.
 string(REPLACE "build-win" "build-native" tw_default_host_tools "${CMAKE_BINARY_DIR}/tools")
 set(TW_HOST_TOOLS ${tw_default_host_tools} CACHE PATH "Native host tools (payload_tool, make_demo_data) of the native build tree")

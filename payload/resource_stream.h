@@ -1,13 +1,14 @@
 #pragma once
 // The payload resource as a stream, read in place from the mapped module.
 #include "payload/memstream.h"
+#include "resources/resource_ids.h"
 
 #include <windows.h>
 
 namespace tw {
 
-constexpr WORD payload_resource_type = 260;
-constexpr WORD payload_resource_name = 134;
+constexpr WORD payload_resource_type = RT_TW_PAYLOAD;
+constexpr WORD payload_resource_name = IDR_PAYLOAD;
 
 // A stream over the resource's bytes, looked up in the module that holds the
 // localized resources, else in the executable. Empty when the resource cannot

@@ -1,8 +1,27 @@
 #pragma once
 // Installer texts by name. Each value is the text's French identifier; every
-// other language's block holds the same text at this value plus the
-// language's offset (LoadText and TextId add it). Plain #defines so that the
+// other language's block holds the same text at this value plus the block's
+// offset below (LoadText and TextId add it). Plain #defines so that the
 // resource scripts can share them.
+
+// Offsets of the language blocks in strings.rc, in the order of the file.
+#define IDS_BLOCK_FRENCH 0
+#define IDS_BLOCK_ENGLISH 1000
+#define IDS_BLOCK_GERMAN 2000
+#define IDS_BLOCK_SPANISH 3000
+#define IDS_BLOCK_PORTUGUESE 4000
+#define IDS_BLOCK_ITALIAN 5000
+#define IDS_BLOCK_DUTCH 6000
+#define IDS_BLOCK_DANISH 7000
+#define IDS_BLOCK_TURKISH 8000
+#define IDS_BLOCK_CHINESE 9000
+#define IDS_BLOCK_BULGARIAN 10000
+#define IDS_BLOCK_ROMANIAN 11000
+#define IDS_BLOCK_CZECH 12000
+#define IDS_BLOCK_NORWEGIAN 13000
+#define IDS_BLOCK_GREEK 14000
+#define IDS_BLOCK_POLISH 15000
+#define IDS_BLOCK_HEBREW 16000
 
 #define IDS_INSTALLER_WORD 1000          // "Installer", in the window title
 #define IDS_OK_BUTTON 1001

@@ -16,7 +16,7 @@ BOOL CAboutDlg::OnInitDialog()
     info.request = tw::file_version_info::want_title | tw::file_version_info::want_legal_copyright;
     tw::read_version_info(info, nullptr);
 
-    std::wstring caption = LoadText(1003);
+    std::wstring caption = LoadText(IDS_ABOUT_ENTRY);
     if (caption.empty()) {
         int n = GetWindowTextLengthW(m_hWnd);
         std::vector<wchar_t> text(static_cast<size_t>(n) + 1);
@@ -28,6 +28,6 @@ BOOL CAboutDlg::OnInitDialog()
         SetDlgItemText(IDC_ABOUT_TITLE, info.title);
     if (!info.legal_copyright.empty())
         SetDlgItemText(IDC_ABOUT_COPYRIGHT, info.legal_copyright);
-    SetDlgItemText(IDOK, LoadText(1001));
+    SetDlgItemText(IDOK, LoadText(IDS_OK_BUTTON));
     return TRUE;
 }

@@ -58,20 +58,20 @@ void CDlgInstall::ShowSummary()
 {
     const CInstallApp& app = m_app;
     m_log.Clear();
-    AppendLine(PageText(1100, {ProductNameWithVersion()}) + L"\r\n", false);
-    AppendLine(LoadText(1122), true);
+    AppendLine(PageText(IDS_INFO_INSTALL, {ProductNameWithVersion()}) + L"\r\n", false);
+    AppendLine(LoadText(IDS_SUMMARY_HEADING), true);
     wchar_t folder[MAX_PATH] = {};
     lstrcpynW(folder, app.m_installPath.c_str(), MAX_PATH);
     PathQuoteSpacesW(folder);
-    AppendLine(PageText(1123, {folder}) + L"\r\n", false);
+    AppendLine(PageText(IDS_SUMMARY_FOLDER, {folder}) + L"\r\n", false);
     if (app.m_startMenuShortcut) {
         wchar_t menu[MAX_PATH] = {};
         lstrcpynW(menu, app.m_shortcutFolder.c_str(), MAX_PATH);
         PathQuoteSpacesW(menu);
-        AppendLine(PageText(1124, {menu}) + L"\r\n", false);
+        AppendLine(PageText(IDS_SUMMARY_MENU_SHORTCUT, {menu}) + L"\r\n", false);
     }
     if (app.m_desktopShortcut)
-        AppendLine(LoadText(1125) + L"\r\n", false);
+        AppendLine(LoadText(IDS_SUMMARY_DESKTOP_SHORTCUT) + L"\r\n", false);
     while (m_log.GetFirstVisibleLine() != 0) {
         int before = m_log.GetFirstVisibleLine();
         m_log.LineScroll(-1);
@@ -117,7 +117,7 @@ void CDlgInstall::AppendLine(const std::wstring& line, bool heading)
 
 void CDlgInstall::RefreshTexts()
 {
-    SetDlgItemText(IDC_STATUS, PageText(1108, {LoadText(1007)}));
+    SetDlgItemText(IDC_STATUS, PageText(IDS_STATUS_START_INSTALL, {LoadText(IDS_INSTALL_BUTTON)}));
 }
 
 void CDlgInstall::StretchControls(int dx, int dy)
@@ -132,13 +132,13 @@ void CDlgInstall::StretchControls(int dx, int dy)
 void CDlgEnd::DoDataExchange(CDataExchange* pDX)
 {
     if (!pDX->m_bSaveAndValidate && m_app.m_installCompleted)
-        SetDlgItemText(IDC_INFO, LoadText(1120));
+        SetDlgItemText(IDC_INFO, LoadText(IDS_INSTALL_COMPLETE));
 }
 
 void CDlgEnd::RefreshTexts()
 {
     SetDlgItemText(IDC_INFO, L"");
-    SetDlgItemText(IDC_STATUS, PageText(1107, {LoadText(1004)}));
+    SetDlgItemText(IDC_STATUS, PageText(IDS_STATUS_EXIT, {LoadText(IDS_EXIT_BUTTON)}));
 }
 
 void CDlgEnd::StretchControls(int dx, int dy)

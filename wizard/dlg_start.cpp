@@ -102,32 +102,32 @@ void CDlgStart::RefreshTexts()
     std::wstring installed;
     InstallState state = m_app.GetInstallState(&installed);
     std::wstring product = ProductNameWithVersion();
-    std::wstring next = LoadText(1006);
-    std::wstring cancel = LoadText(1002);
+    std::wstring next = LoadText(IDS_NEXT_BUTTON);
+    std::wstring cancel = LoadText(IDS_CANCEL_BUTTON);
     std::wstring info, status;
     switch (state) {
     case Update:
-        info = PageText(1101, {installed, product});
-        status = PageText(1106, {next});
+        info = PageText(IDS_INFO_UPDATE, {installed, product});
+        status = PageText(IDS_STATUS_CONTINUE, {next});
         break;
     case SameVersion:
-        info = PageText(1102, {product}) + L"\r\n" + LoadText(1104);
-        status = PageText(1105, {next, cancel});
+        info = PageText(IDS_INFO_SAME_VERSION, {product}) + L"\r\n" + LoadText(IDS_CONFIRM_REINSTALL);
+        status = PageText(IDS_STATUS_CONTINUE_OR_EXIT, {next, cancel});
         break;
     case NewerInstalled:
-        info = PageText(1100, {product}) + L"\r\n" + PageText(1103, {installed});
-        status = PageText(1107, {cancel});
+        info = PageText(IDS_INFO_INSTALL, {product}) + L"\r\n" + PageText(IDS_INFO_NEWER_VERSION, {installed});
+        status = PageText(IDS_STATUS_EXIT, {cancel});
         break;
     case NotInstalled:
     default:
-        info = PageText(1100, {product});
-        status = PageText(1106, {next});
+        info = PageText(IDS_INFO_INSTALL, {product});
+        status = PageText(IDS_STATUS_CONTINUE, {next});
         break;
     }
     SetDlgItemText(IDC_INFO, info);
     SetDlgItemText(IDC_STATUS, status);
-    SetDlgItemText(IDC_COPYRIGHT, PageText(1109, {product}));
-    SetDlgItemText(IDC_LANGUAGE_LABEL, LoadText(1014));
+    SetDlgItemText(IDC_COPYRIGHT, PageText(IDS_COPYRIGHT, {product}));
+    SetDlgItemText(IDC_LANGUAGE_LABEL, LoadText(IDS_LANGUAGE_LABEL));
 }
 
 void CDlgStart::StretchControls(int dx, int dy)

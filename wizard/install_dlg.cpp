@@ -52,7 +52,7 @@ CInstallDlg::CInstallDlg(CInstallApp& app)
 
 std::wstring CInstallDlg::AboutEntryText()
 {
-    std::wstring text = FormatText(LoadText(1003), {InstallerTitle(false)});
+    std::wstring text = FormatText(LoadText(IDS_ABOUT_ENTRY), {InstallerTitle(false)});
     if (text.empty())
         return text;
     return tw::is_left_to_right() ? L"&" + text + L"..." : L"..." + text;
@@ -137,11 +137,11 @@ void CInstallDlg::LayOutPages()
 void CInstallDlg::UpdateButtons()
 {
     if (m_currentPage == InstallPage && !m_app.m_installCompleted)
-        SetDlgItemText(IDOK, LoadText(1007));
+        SetDlgItemText(IDOK, LoadText(IDS_INSTALL_BUTTON));
     else
-        SetDlgItemText(IDOK, LoadText(1006) + L"  >");
-    SetDlgItemText(IDC_BACK, L"<  " + LoadText(1005));
-    SetDlgItemText(IDCANCEL, LoadText(m_app.m_installCompleted ? 1004 : 1002));
+        SetDlgItemText(IDOK, LoadText(IDS_NEXT_BUTTON) + L"  >");
+    SetDlgItemText(IDC_BACK, L"<  " + LoadText(IDS_BACK_BUTTON));
+    SetDlgItemText(IDCANCEL, LoadText(m_app.m_installCompleted ? IDS_EXIT_BUTTON : IDS_CANCEL_BUTTON));
 }
 
 void CInstallDlg::ShowPage(int index)
@@ -199,7 +199,7 @@ void CInstallDlg::OnCancel()
 {
     bool ask = !m_app.m_installCompleted && m_app.m_installState != NewerInstalled &&
                !(m_app.m_installState == SameVersion && m_currentPage == StartPage);
-    if (ask && AfxMessageBox(LoadText(1110), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    if (ask && AfxMessageBox(LoadText(IDS_CONFIRM_EXIT), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     EndDialog(m_app.m_installCompleted ? IDOK : IDCANCEL);
 }

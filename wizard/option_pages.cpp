@@ -16,7 +16,7 @@ namespace {
 
 void SetStatusText(const CDialog& page)
 {
-    page.SetDlgItemText(IDC_STATUS, PageText(1106, {LoadText(1006)}));
+    page.SetDlgItemText(IDC_STATUS, PageText(IDS_STATUS_CONTINUE, {LoadText(IDS_NEXT_BUTTON)}));
 }
 
 } // namespace
@@ -35,9 +35,9 @@ void CDlgMode::DoDataExchange(CDataExchange* pDX)
 
 void CDlgMode::RefreshTexts()
 {
-    SetDlgItemText(IDC_MODE_GROUP, LoadText(1015));
-    SetDlgItemText(IDC_MODE_QUICK, LoadText(1016));
-    SetDlgItemText(IDC_MODE_ADVANCED, LoadText(1017));
+    SetDlgItemText(IDC_MODE_GROUP, LoadText(IDS_MODE_GROUP));
+    SetDlgItemText(IDC_MODE_QUICK, LoadText(IDS_MODE_QUICK));
+    SetDlgItemText(IDC_MODE_ADVANCED, LoadText(IDS_MODE_ADVANCED));
     SetStatusText(*this);
 }
 
@@ -94,9 +94,9 @@ void CDlgPath::OnBrowse()
 
 void CDlgPath::RefreshTexts()
 {
-    SetDlgItemText(IDC_PATH_GROUP, LoadText(1010));
-    SetDlgItemText(IDC_PATH_LABEL, PageText(1111, {ProductName()}));
-    SetDlgItemText(IDC_BROWSE, LoadText(1008));
+    SetDlgItemText(IDC_PATH_GROUP, LoadText(IDS_FOLDER_GROUP));
+    SetDlgItemText(IDC_PATH_LABEL, PageText(IDS_FOLDER_PROMPT, {ProductName()}));
+    SetDlgItemText(IDC_BROWSE, LoadText(IDS_BROWSE_BUTTON));
     SetStatusText(*this);
 }
 
@@ -180,10 +180,10 @@ void CDlgShortcut::OnBrowse()
 
 void CDlgShortcut::RefreshTexts()
 {
-    SetDlgItemText(IDC_MENU_GROUP, LoadText(1009));
-    SetDlgItemText(IDC_MENU_SHORTCUT, LoadText(1112));
-    SetDlgItemText(IDC_BROWSE, LoadText(1008));
-    SetDlgItemText(IDC_DESKTOP_SHORTCUT, LoadText(1113));
+    SetDlgItemText(IDC_MENU_GROUP, LoadText(IDS_START_MENU_GROUP));
+    SetDlgItemText(IDC_MENU_SHORTCUT, LoadText(IDS_MENU_SHORTCUT_OPTION));
+    SetDlgItemText(IDC_BROWSE, LoadText(IDS_BROWSE_BUTTON));
+    SetDlgItemText(IDC_DESKTOP_SHORTCUT, LoadText(IDS_DESKTOP_SHORTCUT_OPTION));
     SetStatusText(*this);
 }
 

@@ -1,6 +1,7 @@
 // Checks the built installer executable itself: a 32-bit GUI program that
 // imports only kernel32.dll and msvcrt.dll, with its manifest, string tables and
 // version resource.
+#include "resources/text_ids.h"
 #include "tests/driver/gui_driver.h"
 
 #include <gtest/gtest.h>
@@ -136,14 +137,18 @@ TEST_F(InstallerExecutable, ManifestAsksForAdministratorAndCommonControls6)
 TEST_F(InstallerExecutable, SeventeenStringBlocksWithTheirLanguages)
 {
     struct Block {
-        UINT first;
+        UINT offset;
         LANGID language;
-    } blocks[] = {{1000, 1036}, {2000, 1033}, {3000, 1031}, {4000, 3082}, {5000, 2070}, {6000, 1040},
-                  {7000, 1043}, {8000, 1030}, {9000, 1055}, {10000, 2052}, {11000, 1026}, {12000, 1048},
-                  {13000, 1029}, {14000, 1044}, {15000, 1032}, {16000, 1045}, {17000, 1037}};
+    } blocks[] = {{IDS_BLOCK_FRENCH, 1036},     {IDS_BLOCK_ENGLISH, 1033},   {IDS_BLOCK_GERMAN, 1031},
+                  {IDS_BLOCK_SPANISH, 3082},    {IDS_BLOCK_PORTUGUESE, 2070}, {IDS_BLOCK_ITALIAN, 1040},
+                  {IDS_BLOCK_DUTCH, 1043},      {IDS_BLOCK_DANISH, 1030},    {IDS_BLOCK_TURKISH, 1055},
+                  {IDS_BLOCK_CHINESE, 2052},    {IDS_BLOCK_BULGARIAN, 1026}, {IDS_BLOCK_ROMANIAN, 1048},
+                  {IDS_BLOCK_CZECH, 1029},      {IDS_BLOCK_NORWEGIAN, 1044}, {IDS_BLOCK_GREEK, 1032},
+                  {IDS_BLOCK_POLISH, 1045},     {IDS_BLOCK_HEBREW, 1037}};
     for (const Block& b : blocks) {
-        // The texts at relative numbers 0..18 and 100..129 live in these tables.
-        for (UINT id : {b.first, b.first + 18, b.first + 100, b.first + 129}) {
+        // The first and last texts of both ranges live in these tables.
+        for (UINT text : {IDS_INSTALLER_WORD, IDS_SAMPLE_FOLDER, IDS_INFO_INSTALL, IDS_INSTALLER_NOT_TRANSLATED}) {
+            UINT id = b.offset + text;
             HRSRC res = FindResourceExW(module_, RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), b.language);
             EXPECT_NE(res, nullptr) << "string " << id << " in language " << b.language;
         }

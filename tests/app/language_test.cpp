@@ -18,7 +18,7 @@ std::string lc_all()
 TEST(LanguageTable, NativeNamesAndWritingDirection)
 {
     EXPECT_EQ(tw::language_native_name(tw::language_french), L"Français");
-    EXPECT_EQ(tw::language_native_name(2), L"Deutsch");
+    EXPECT_EQ(tw::language_native_name(tw::language_german), L"Deutsch");
     EXPECT_TRUE(tw::is_right_to_left(tw::language_hebrew));
     EXPECT_FALSE(tw::is_right_to_left(tw::language_french));
     EXPECT_FALSE(tw::is_right_to_left(tw::language_english));
@@ -26,19 +26,19 @@ TEST(LanguageTable, NativeNamesAndWritingDirection)
 
 TEST(LanguageTable, IdentifiersOutsideTheTableAreFrench)
 {
-    EXPECT_EQ(tw::language_id(2), 1031);
-    EXPECT_EQ(tw::language_id(10), 2052);
+    EXPECT_EQ(tw::language_id(tw::language_german), 1031);
+    EXPECT_EQ(tw::language_id(tw::language_chinese), 2052);
     EXPECT_EQ(tw::language_id(-1), 1036);
-    EXPECT_EQ(tw::language_id(17), 1036);
+    EXPECT_EQ(tw::language_id(tw::language_count), 1036);
 }
 
 TEST(LanguageState, SetLanguageReturnsItsCodePage)
 {
-    EXPECT_EQ(tw::set_language(2), 1252u);
-    EXPECT_EQ(tw::current_language(), 2);
+    EXPECT_EQ(tw::set_language(tw::language_german), 1252u);
+    EXPECT_EQ(tw::current_language(), tw::language_german);
     EXPECT_EQ(tw::current_lcid(), 1031);
     EXPECT_EQ(tw::set_language(tw::language_hebrew), 1255u);
-    EXPECT_EQ(tw::set_language(7), 1254u);
+    EXPECT_EQ(tw::set_language(tw::language_turkish), 1254u);
     tw::set_language(tw::language_hebrew);
     EXPECT_FALSE(tw::is_left_to_right());
     tw::set_language(tw::language_english);
@@ -59,8 +59,8 @@ TEST(LanguageState, LocaleNameIsEmptyForTheUsersOwnLanguage)
             EXPECT_FALSE(name.empty()) << i;
         }
     }
-    if (own != 2) {
-        EXPECT_EQ(tw::locale_name(2), "de-DE");
+    if (own != tw::language_german) {
+        EXPECT_EQ(tw::locale_name(tw::language_german), "de-DE");
     }
 }
 
@@ -94,9 +94,9 @@ TEST(UserLanguage, DetectedFromTheInterfaceLanguage)
         if (lc_all() != c.lc_all)
             continue;
         ASSERT_EQ(GetUserDefaultLangID(), c.user_language) << "LC_ALL did not reach Wine";
-        EXPECT_EQ(tw::detect_language(0x3EBF), c.with_product_mask) << c.lc_all;
+        EXPECT_EQ(tw::detect_language(tw::product_languages_mask), c.with_product_mask) << c.lc_all;
         // Every language allowed: the row itself, where there is one.
-        int all = tw::detect_language(0x1FFFF);
+        int all = tw::detect_language(tw::all_languages_mask);
         if (c.user_language == 0x040D) {
             EXPECT_EQ(all, tw::language_hebrew);
         }
@@ -109,7 +109,7 @@ TEST(UserLanguage, HebrewReadsRightToLeftByFontSignature)
 {
     if (lc_all() != "he_IL.UTF-8")
         GTEST_SKIP() << "Hebrew user interface only";
-    EXPECT_TRUE(tw::is_right_to_left(tw::detect_language(0x1FFFF)));
+    EXPECT_TRUE(tw::is_right_to_left(tw::detect_language(tw::all_languages_mask)));
 }
 
 } // namespace

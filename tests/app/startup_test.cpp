@@ -49,13 +49,13 @@ TEST(StartupLanguage, RecordedProductLanguageWins)
         DWORD value;
         int expected;
     } cases[] = {
-        {"absent", REG_NONE, 0, 0},
-        {"German", REG_DWORD, 2, 2},
-        {"Dutch: no installer texts, so English", REG_DWORD, 5, 1},
-        {"Danish: not a product language", REG_DWORD, 6, 0},
-        {"out of range", REG_DWORD, 0xFFFFFFFF, 0},
-        {"a text, not a number", REG_SZ, 0, 0},
-        {"binary of another size", REG_BINARY, 2, 0},
+        {"absent", REG_NONE, 0, tw::language_french},
+        {"German", REG_DWORD, 2, tw::language_german},
+        {"Dutch: no installer texts, so English", REG_DWORD, 5, tw::language_english},
+        {"Danish: not a product language", REG_DWORD, 6, tw::language_french},
+        {"out of range", REG_DWORD, 0xFFFFFFFF, tw::language_french},
+        {"a text, not a number", REG_SZ, 0, tw::language_french},
+        {"binary of another size", REG_BINARY, 2, tw::language_french},
     };
     for (const Case& c : cases) {
         LanguageValue key;
@@ -65,7 +65,7 @@ TEST(StartupLanguage, RecordedProductLanguageWins)
             key.set(REG_SZ, L"2", 4); // four bytes, like a DWORD
         else if (c.type == REG_BINARY)
             key.set(REG_BINARY, "\x02\x00", 2);
-        tw::set_language(9);
+        tw::set_language(tw::language_romanian);
         CInstallApp app;
         app.ChooseStartupLanguage();
         EXPECT_EQ(tw::current_language(), c.expected) << c.what;
@@ -77,7 +77,7 @@ TEST(StartupLanguage, UntranslatedInterfaceLanguageStartsInEnglish)
     LanguageValue key;
     CInstallApp app;
     app.ChooseStartupLanguage();
-    int detected = tw::detect_language(16063);
+    int detected = tw::detect_language(tw::product_languages_mask);
     int expected = HasInstallerTexts(detected) ? detected : tw::language_english;
     EXPECT_EQ(tw::current_language(), expected);
     EXPECT_TRUE(HasInstallerTexts(tw::current_language()));

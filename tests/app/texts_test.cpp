@@ -3,6 +3,7 @@
 #include "app/installer_texts.h"
 #include "app/language.h"
 #include "app/product.h"
+#include "tests/app/test_text_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -35,45 +36,48 @@ TEST_P(TextLookup, IdAndTextInCurrentLanguage)
 INSTANTIATE_TEST_SUITE_P(
     Languages, TextLookup,
     ::testing::Values(
-        TextCase{0, 1000, 1000, L"Installeur"},
-        TextCase{0, 1112, 1112, L"Créer un raccourci dans le menu suivant\u00a0:"},
-        TextCase{0, 1123, 1123, L"Dossier d'installation\u00a0: %1."},
-        TextCase{1, 1000, 2000, L"Installer"},
-        TextCase{1, 1115, 2115, L"Copying File  %1..."},
-        TextCase{1, 1110, 2110, L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?"},
-        TextCase{1, 1129, 2129,
+        TextCase{tw::language_french, IDS_INSTALLER_WORD, IDS_BLOCK_FRENCH + IDS_INSTALLER_WORD, L"Installeur"},
+        TextCase{tw::language_french, IDS_MENU_SHORTCUT_OPTION, IDS_BLOCK_FRENCH + IDS_MENU_SHORTCUT_OPTION,
+                 L"Créer un raccourci dans le menu suivant\u00a0:"},
+        TextCase{tw::language_french, IDS_SUMMARY_FOLDER, IDS_BLOCK_FRENCH + IDS_SUMMARY_FOLDER, L"Dossier d'installation\u00a0: %1."},
+        TextCase{tw::language_english, IDS_INSTALLER_WORD, IDS_BLOCK_ENGLISH + IDS_INSTALLER_WORD, L"Installer"},
+        TextCase{tw::language_english, IDS_COPYING_FILE, IDS_BLOCK_ENGLISH + IDS_COPYING_FILE, L"Copying File  %1..."},
+        TextCase{tw::language_english, IDS_CONFIRM_EXIT, IDS_BLOCK_ENGLISH + IDS_CONFIRM_EXIT,
+                 L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?"},
+        TextCase{tw::language_english, IDS_INSTALLER_NOT_TRANSLATED, IDS_BLOCK_ENGLISH + IDS_INSTALLER_NOT_TRANSLATED,
                  L"'%1' will be installed in the selected Langage, but the Installer, still under "
                  L"translation,  shall run in English."},
-        TextCase{1, 1109, 2109, L"%1 \u2013 Copyright \u00a9 2024-2026 Tarnwick. All rights reserved."},
-        TextCase{2, 1006, 3006, L"Weiter"},
-        TextCase{2, 1002, 3002, L"Abbrechen"},
-        TextCase{3, 1005, 4005, L"Atrás"},
-        TextCase{3, 1002, 4002, L"Cancelar"},
-        TextCase{4, 1004, 5004, L"Sair"},
-        TextCase{7, 1002, 9002, L"İptal"},
-        TextCase{9, 1005, 12005, L"Înapoi"},
-        TextCase{11, 1007, 6007, L"Installa"},
-        TextCase{11, 1000, 6000, L"Programma di installazione"},
+        TextCase{tw::language_english, IDS_COPYRIGHT, IDS_BLOCK_ENGLISH + IDS_COPYRIGHT,
+                 L"%1 \u2013 Copyright \u00a9 2024-2026 Tarnwick. All rights reserved."},
+        TextCase{tw::language_german, IDS_NEXT_BUTTON, IDS_BLOCK_GERMAN + IDS_NEXT_BUTTON, L"Weiter"},
+        TextCase{tw::language_german, IDS_CANCEL_BUTTON, IDS_BLOCK_GERMAN + IDS_CANCEL_BUTTON, L"Abbrechen"},
+        TextCase{tw::language_spanish, IDS_BACK_BUTTON, IDS_BLOCK_SPANISH + IDS_BACK_BUTTON, L"Atrás"},
+        TextCase{tw::language_spanish, IDS_CANCEL_BUTTON, IDS_BLOCK_SPANISH + IDS_CANCEL_BUTTON, L"Cancelar"},
+        TextCase{tw::language_portuguese, IDS_EXIT_BUTTON, IDS_BLOCK_PORTUGUESE + IDS_EXIT_BUTTON, L"Sair"},
+        TextCase{tw::language_turkish, IDS_CANCEL_BUTTON, IDS_BLOCK_TURKISH + IDS_CANCEL_BUTTON, L"İptal"},
+        TextCase{tw::language_romanian, IDS_BACK_BUTTON, IDS_BLOCK_ROMANIAN + IDS_BACK_BUTTON, L"Înapoi"},
+        TextCase{tw::language_italian, IDS_INSTALL_BUTTON, IDS_BLOCK_ITALIAN + IDS_INSTALL_BUTTON, L"Installa"},
+        TextCase{tw::language_italian, IDS_INSTALLER_WORD, IDS_BLOCK_ITALIAN + IDS_INSTALLER_WORD, L"Programma di installazione"},
         // Dutch and Czech have no installer texts: English.
-        TextCase{5, 1000, 2000, L"Installer"},
-        TextCase{5, 1006, 2006, L"Next"},
-        TextCase{12, 1002, 2002, L"Cancel"},
-        TextCase{12, 1014, 2014, L"Select Installation Langage"},
+        TextCase{tw::language_dutch, IDS_INSTALLER_WORD, IDS_BLOCK_ENGLISH + IDS_INSTALLER_WORD, L"Installer"},
+        TextCase{tw::language_dutch, IDS_NEXT_BUTTON, IDS_BLOCK_ENGLISH + IDS_NEXT_BUTTON, L"Next"},
+        TextCase{tw::language_czech, IDS_CANCEL_BUTTON, IDS_BLOCK_ENGLISH + IDS_CANCEL_BUTTON, L"Cancel"},
+        TextCase{tw::language_czech, IDS_LANGUAGE_LABEL, IDS_BLOCK_ENGLISH + IDS_LANGUAGE_LABEL, L"Select Installation Langage"},
         // Untranslated texts: German "#" gives English, English "#" gives French,
         // and a French "#" is shown as it stands.
-        TextCase{2, 1019, 2019, L"en-19"},
-        TextCase{2, 1020, 1020, L"fr-20"},
-        TextCase{1, 1020, 1020, L"fr-20"},
-        TextCase{0, 1021, 1021, L"#"},
-        TextCase{2, 1021, 1021, L"#"}));
+        TextCase{tw::language_german, IDS_TEST_GERMAN_PLACEHOLDER, IDS_BLOCK_ENGLISH + IDS_TEST_GERMAN_PLACEHOLDER, L"en-19"},
+        TextCase{tw::language_german, IDS_TEST_ENGLISH_PLACEHOLDER, IDS_BLOCK_FRENCH + IDS_TEST_ENGLISH_PLACEHOLDER, L"fr-20"},
+        TextCase{tw::language_english, IDS_TEST_ENGLISH_PLACEHOLDER, IDS_BLOCK_FRENCH + IDS_TEST_ENGLISH_PLACEHOLDER, L"fr-20"},
+        TextCase{tw::language_french, IDS_TEST_FRENCH_PLACEHOLDER, IDS_BLOCK_FRENCH + IDS_TEST_FRENCH_PLACEHOLDER, L"#"},
+        TextCase{tw::language_german, IDS_TEST_FRENCH_PLACEHOLDER, IDS_BLOCK_FRENCH + IDS_TEST_FRENCH_PLACEHOLDER, L"#"}));
 
 TEST(Formatting, InsertsArgumentsByNumber)
 {
     tw::set_language(tw::language_english);
-    EXPECT_EQ(FormatTextId(1101, {L"Korvane 6.50", L"Korvane 6.52a"}),
+    EXPECT_EQ(FormatTextId(IDS_INFO_UPDATE, {L"Korvane 6.50", L"Korvane 6.52a"}),
               L"Update from 'Korvane 6.50' to 'Korvane 6.52a'.");
     tw::set_language(tw::language_french);
-    EXPECT_EQ(FormatTextId(1101, {L"A", L"B"}), L"Mise à jour de 'A' vers 'B'.");
+    EXPECT_EQ(FormatTextId(IDS_INFO_UPDATE, {L"A", L"B"}), L"Mise à jour de 'A' vers 'B'.");
 }
 
 TEST(Formatting, MessageInsertionRules)
@@ -90,13 +94,14 @@ TEST(Formatting, MessageInsertionRules)
 TEST(Formatting, MissingFormatResourceIsAnInvalidArgument)
 {
     tw::set_language(tw::language_english);
-    EXPECT_THROW(FormatTextId(1030, {L"x"}), std::invalid_argument);
+    const UINT noSuchText = 1030;
+    EXPECT_THROW(FormatTextId(noSuchText, {L"x"}), std::invalid_argument);
 }
 
 TEST(Formatting, DutchShowsTheEnglishNoticeNamingTheProduct)
 {
     tw::set_language(tw::language_dutch);
-    std::wstring notice = FormatTextId(1129, {ProductName()});
+    std::wstring notice = FormatTextId(IDS_INSTALLER_NOT_TRANSLATED, {ProductName()});
     EXPECT_EQ(notice.rfind(L"'Korvane' will be installed in the selected Langage", 0), 0u) << notice.size();
     EXPECT_NE(notice.find(L"shall run in English."), std::wstring::npos);
 }
@@ -108,7 +113,7 @@ TEST(Title, EnDashWithOneSpaceEachSide)
     EXPECT_EQ(InstallerTitle(false), L"Installeur");
     tw::set_language(tw::language_english);
     EXPECT_EQ(InstallerTitle(true), L"Installer \u2013 Korvane 6.52a");
-    tw::set_language(13); // Norwegian: no installer texts
+    tw::set_language(tw::language_norwegian); // no installer texts
     EXPECT_EQ(InstallerTitle(true), L"Installer \u2013 Korvane 6.52a");
 }
 

@@ -1,5 +1,6 @@
 #include "tests/driver/gui_driver.h"
 
+#include "resources/dialog_ids.h"
 #include "tests/common/host_path.h"
 
 #include <commctrl.h>
@@ -245,7 +246,7 @@ installer::installer(const std::wstring& exe, until wait)
         return;
     wait_until([&] {
         for (HWND wnd : top_windows(L"#32770"))
-            if (GetDlgItem(wnd, IDOK) && GetDlgItem(wnd, 3) && GetDlgItem(wnd, IDCANCEL)) {
+            if (GetDlgItem(wnd, IDOK) && GetDlgItem(wnd, IDC_BACK) && GetDlgItem(wnd, IDCANCEL)) {
                 m_frame = wnd;
                 return true;
             }
@@ -368,11 +369,12 @@ int installer::page_index() const
         int id;
         int page;
     };
-    static const marker markers[] = {{1023, 0}, {1018, 1}, {1009, 2}, {1011, 3}, {1015, 4}};
+    static const marker markers[] = {
+        {IDC_LANGUAGE_LIST, 0}, {IDC_MODE_QUICK, 1}, {IDC_PATH_LABEL, 2}, {IDC_MENU_SHORTCUT, 3}, {IDC_LOG, 4}};
     for (const marker& m : markers)
         if (GetDlgItem(p, m.id))
             return m.page;
-    return GetDlgItem(p, 1016) ? 5 : -1;
+    return GetDlgItem(p, IDC_INFO) ? 5 : -1;
 }
 
 bool installer::wait_for_page(int index, std::chrono::milliseconds timeout) const

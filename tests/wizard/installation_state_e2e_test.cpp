@@ -2,6 +2,7 @@
 // laid out in the test's prefix: the start page's texts for each installation
 // state, the Next button, the exit question on the start page, and the folder
 // page of an existing installation.
+#include "app/language.h"
 #include "resources/dialog_ids.h"
 #include "tests/common/fixture_installation.h"
 #include "tests/common/host_path.h"
@@ -84,7 +85,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(
             fixture::write_uninstall_log(base + L"\\Uninstaller\\Uninstall.ulog", installFolder, shortcutFolder));
         // English, whatever the prefix's locale: the language the product recorded.
-        DWORD english = 1;
+        DWORD english = tw::language_english;
         ASSERT_EQ(SHSetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"TwLanguage", REG_DWORD, &english, sizeof(english)),
                   ERROR_SUCCESS);
 

@@ -2,6 +2,7 @@
 // answered from a second thread.
 #include "app/language.h"
 #include "framework/win_app.h"
+#include "tests/wizard/message_box_text_ids.h"
 #include "winhelpers/error_text.h"
 #include "winhelpers/message_boxes.h"
 
@@ -81,10 +82,10 @@ TEST_P(ReportedText, CustomerCodesNameStringsOrFallBack)
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, ReportedText,
-    ::testing::Values(ReportedCase{0x28000000u | 501, L"The product folder could not be prepared."},
-                      ReportedCase{0x28000000u | 502, nullptr},  // no such string
-                      ReportedCase{0x20000000u | 501, nullptr},  // customer code without a string
-                      ReportedCase{0xA8000000u | 501, L"The product folder could not be prepared."},
+    ::testing::Values(ReportedCase{0x28000000u | IDS_TEST_REPORTED_TEXT, L"The product folder could not be prepared."},
+                      ReportedCase{0x28000000u | IDS_TEST_NO_SUCH_TEXT, nullptr},
+                      ReportedCase{0x20000000u | IDS_TEST_REPORTED_TEXT, nullptr},  // customer code without a string
+                      ReportedCase{0xA8000000u | IDS_TEST_REPORTED_TEXT, L"The product folder could not be prepared."},
                       ReportedCase{ERROR_BUSY, busy_text()}));
 
 // What one box showed before it was answered.

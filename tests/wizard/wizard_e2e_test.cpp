@@ -1,5 +1,6 @@
 // The real installer under Wine, driven through its windows: page sequence,
 // buttons, exit confirmation, language change, summary, About box, keyboard.
+#include "app/language.h"
 #include "resources/dialog_ids.h"
 #include "tests/driver/gui_driver.h"
 
@@ -46,7 +47,7 @@ protected:
         ASSERT_TRUE(app->started()) << "no wizard frame";
         ASSERT_TRUE(app->wait_for_page(0));
     }
-    virtual int start_language() const { return 1; }
+    virtual int start_language() const { return tw::language_english; }
 
     // Next and Back as the user clicks them, waiting for the page that follows.
     // The click is posted: waiting for the expected page is only meaningful
@@ -294,7 +295,10 @@ protected:
 
 TEST_P(WizardLanguageList, TwelveLanguagesInOrderWithTheCurrentSelected)
 {
-    const LPARAM order[] = {0, 1, 2, 3, 11, 4, 5, 13, 7, 9, 12, 10};
+    using namespace tw;
+    const LPARAM order[] = {language_french,  language_english,   language_german,  language_spanish,
+                            language_italian, language_portuguese, language_dutch,   language_norwegian,
+                            language_turkish, language_romanian,  language_czech,   language_chinese};
     std::vector<gui::combo_item> items = app->combo_items(IDC_LANGUAGE_LIST);
     ASSERT_EQ(items.size(), 12u);
     for (size_t i = 0; i < items.size(); ++i) {
@@ -306,9 +310,10 @@ TEST_P(WizardLanguageList, TwelveLanguagesInOrderWithTheCurrentSelected)
     EXPECT_EQ(app->combo_selection(IDC_LANGUAGE_LIST), GetParam().second);
 }
 
-// French is first, English second, Chinese (no texts: English runs) last.
+// Started in French, English or German: positions 0, 1 and 2 of the list.
 INSTANTIATE_TEST_SUITE_P(StartLanguages, WizardLanguageList,
-                         ::testing::Values(std::make_pair(0, 0), std::make_pair(1, 1), std::make_pair(2, 2)));
+                         ::testing::Values(std::make_pair(tw::language_french, 0), std::make_pair(tw::language_english, 1),
+                                           std::make_pair(tw::language_german, 2)));
 
 struct PageText {
     int page;
@@ -318,7 +323,7 @@ struct PageText {
 
 TEST_F(Wizard, GermanRelabelsTitleButtonsAndEveryPage)
 {
-    choose_language(2);
+    choose_language(tw::language_german);
     ASSERT_TRUE(gui::wait_until([&] { return app->title() == L"Installationsprogramm \u2013 Korvane 6.52a"; }))
         << "title";
     EXPECT_EQ(app->text(IDOK), L"Weiter  >");
@@ -367,7 +372,7 @@ TEST_F(Wizard, GermanRelabelsTitleButtonsAndEveryPage)
 
 TEST_F(Wizard, DutchExplainsInEnglishAndKeepsDutchSelected)
 {
-    choose_language(5);
+    choose_language(tw::language_dutch);
     std::optional<gui::message_box> box = app->wait_for_box(5s);
     ASSERT_TRUE(box);
     EXPECT_EQ(box->text(), L"'Korvane' will be installed in the selected Langage, but the Installer, still under "
@@ -493,8 +498,8 @@ TEST_P(WizardAbout, OpensFromTheSystemMenuWithTheInstallersOwnVersion)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, WizardAbout,
-                         ::testing::Values(std::make_tuple(1, L"About 'Installer'"),
-                                           std::make_tuple(0, L"À propos de 'Installeur'")));
+                         ::testing::Values(std::make_tuple(tw::language_english, L"About 'Installer'"),
+                                           std::make_tuple(tw::language_french, L"À propos de 'Installeur'")));
 
 } // namespace
 
@@ -545,7 +550,8 @@ TEST_P(WizardScreenshots, EveryPageAboutBoxAndExitQuestion)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, WizardScreenshots,
-                         ::testing::Values(std::make_pair(1, L"en"), std::make_pair(2, L"de"),
-                                           std::make_pair(0, L"fr")));
+                         ::testing::Values(std::make_pair(tw::language_english, L"en"),
+                                           std::make_pair(tw::language_german, L"de"),
+                                           std::make_pair(tw::language_french, L"fr")));
 
 } // namespace

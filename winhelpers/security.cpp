@@ -146,6 +146,44 @@ bool set_privilege(const wchar_t* name, bool enable)
     }
 }
 
+scoped_heap_block build_users_access_acl(PACL old, PSID users, DWORD access)
+{
+    ACL_SIZE_INFORMATION info = {0, sizeof(ACL), 0};
+    if (old)
+        info = security::get_acl_size_information(old);
+
+    DWORD size = info.AclBytesInUse + sizeof(ACE_HEADER) + sizeof(ACCESS_MASK) + security::get_length_sid(users);
+    scoped_heap_block acl(size);
+    security::initialize_acl(acl.as<ACL>(), size);
+
+    // The explicit entries come first; the walk stops at the first inherited
+    // one and goes on from there after the Users entry.
+    auto copy_others = [&](DWORD& index, bool stopAtInherited) {
+        for (; index < info.AceCount; ++index) {
+            void* ace = security::get_ace(old, index);
+            const ACE_HEADER* header = static_cast<ACE_HEADER*>(ace);
+            if (stopAtInherited && (header->AceFlags & INHERITED_ACE))
+                return;
+            if (!security::equal_sid(ace_sid(ace), users))
+                security::add_ace(acl.as<ACL>(), ace, header->AceSize);
+        }
+    };
+    DWORD index = 0;
+    copy_others(index, true);
+    security::add_access_allowed_ace(acl.as<ACL>(), access, users);
+    copy_others(index, false);
+    return acl;
+}
+
+SECURITY_DESCRIPTOR_CONTROL kept_dacl_control(SECURITY_DESCRIPTOR_CONTROL old)
+{
+    if (old & SE_DACL_AUTO_INHERITED)
+        return SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ;
+    if (old & SE_DACL_PROTECTED)
+        return SE_DACL_PROTECTED;
+    return 0;
+}
+
 bool grant_users_access(const wchar_t* path, DWORD access)
 {
     try {
@@ -155,45 +193,15 @@ bool grant_users_access(const wchar_t* path, DWORD access)
         BOOL present = FALSE, defaulted = FALSE;
         PACL old = nullptr;
         security::get_security_descriptor_dacl(fileSd.get(), &present, &old, &defaulted);
-        if (!old)
-            present = FALSE;
-        ACL_SIZE_INFORMATION info = {0, sizeof(ACL), 0};
-        if (present)
-            info = security::get_acl_size_information(old);
-
-        DWORD size = info.AclBytesInUse + sizeof(ACE_HEADER) + sizeof(ACCESS_MASK) +
-                     security::get_length_sid(users.get());
-        scoped_heap_block acl(size);
-        security::initialize_acl(acl.as<ACL>(), size);
-
-        DWORD index = 0;
-        if (present) {
-            for (; index < info.AceCount; ++index) {
-                void* ace = security::get_ace(old, index);
-                if (static_cast<ACE_HEADER*>(ace)->AceFlags & INHERITED_ACE)
-                    break;
-                if (!security::equal_sid(ace_sid(ace), users.get()))
-                    security::add_ace(acl.as<ACL>(), ace, static_cast<ACE_HEADER*>(ace)->AceSize);
-            }
-        }
-        security::add_access_allowed_ace(acl.as<ACL>(), access, users.get());
-        if (present) {
-            for (; index < info.AceCount; ++index) {
-                void* ace = security::get_ace(old, index);
-                if (!security::equal_sid(ace_sid(ace), users.get()))
-                    security::add_ace(acl.as<ACL>(), ace, static_cast<ACE_HEADER*>(ace)->AceSize);
-            }
-        }
+        scoped_heap_block acl = build_users_access_acl(present ? old : nullptr, users.get(), access);
 
         security_descriptor sd;
         security::set_security_descriptor_dacl(sd.get(), acl.as<ACL>());
         try {
-            SECURITY_DESCRIPTOR_CONTROL control = security::get_security_descriptor_control(fileSd.get());
-            if (control & SE_DACL_AUTO_INHERITED)
-                security::set_security_descriptor_control(sd.get(), SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ,
-                                                          SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ);
-            else if (control & SE_DACL_PROTECTED)
-                security::set_security_descriptor_control(sd.get(), SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+            SECURITY_DESCRIPTOR_CONTROL kept =
+                kept_dacl_control(security::get_security_descriptor_control(fileSd.get()));
+            if (kept)
+                security::set_security_descriptor_control(sd.get(), kept, kept);
         } catch (const hresult_error& e) {
             if (e.code() != E_NOTIMPL)
                 throw;

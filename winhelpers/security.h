@@ -22,6 +22,18 @@ bool set_privilege(const wchar_t* name, bool enable);
 // and before the inherited ones. False, with nothing changed, on any failure.
 bool grant_users_access(const wchar_t* path, DWORD access);
 
+// The access list that grant_users_access writes, built from the object's
+// list `old` (null: a null list): its explicit entries in order without those
+// of `users`, one access-allowed entry of `users` with `access`, then its
+// inherited entries without those of `users`. Raises an hresult_error when an
+// entry's SID is not valid or a security function fails.
+scoped_heap_block build_users_access_acl(PACL old, PSID users, DWORD access);
+
+// The inheritance state the new descriptor keeps from the old one's control
+// bits: auto-inherited (with the request to propagate it), else protected,
+// else nothing. The bits are both the mask and the value to set.
+SECURITY_DESCRIPTOR_CONTROL kept_dacl_control(SECURITY_DESCRIPTOR_CONTROL old);
+
 // One SID of a fixed kind, freed with the holder. Construction raises an
 // hresult_error when the SID cannot be built.
 class well_known_sid {

@@ -23,6 +23,10 @@ public:
     // Title, About entry, buttons and every page, in the current language.
     void RefreshTexts();
     int CurrentPage() const { return m_currentPage; }
+    // The system-menu entry that opens the About box, in the current
+    // language: "&About '...'..." left to right, "...About '...'" right to
+    // left; empty when the text is missing.
+    static std::wstring AboutEntryText();
 
 protected:
     BOOL OnInitDialog() override;
@@ -36,7 +40,6 @@ private:
     void PaintMinimised();
     void OnGetMinMaxInfo(MINMAXINFO* info);
     void OnInitMenuPopup(HMENU menu, bool systemMenu);
-    static std::wstring AboutEntryText();
 
     CInstallApp& m_app;
     CDlgStart m_start;

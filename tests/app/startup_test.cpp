@@ -72,24 +72,44 @@ TEST(StartupLanguage, RecordedProductLanguageWins)
     }
 }
 
-TEST(StartupLanguage, UntranslatedInterfaceLanguageStartsInEnglish)
+TEST(StartupLanguage, InterfaceLanguageWithoutInstallerTextsStartsInEnglish)
 {
-    LanguageValue key;
-    CInstallApp app;
-    app.ChooseStartupLanguage();
-    int detected = tw::detect_language(tw::product_languages_mask);
-    int expected = HasInstallerTexts(detected) ? detected : tw::language_english;
-    EXPECT_EQ(tw::current_language(), expected);
-    EXPECT_TRUE(HasInstallerTexts(tw::current_language()));
-    app.SetApplicationName();
-    EXPECT_EQ(app.GetAppName(), InstallerTitle(true));
+    // Per user interface language (LC_ALL of this run): the language the
+    // installer starts in when nothing is recorded, and its title.
+    struct Case {
+        const char* lc_all;
+        int language;
+        const wchar_t* title;
+    } cases[] = {
+        {"", tw::language_english, L"Installer \u2013 Korvane 6.52a"},
+        {"C", tw::language_english, L"Installer \u2013 Korvane 6.52a"},
+        {"C.UTF-8", tw::language_english, L"Installer \u2013 Korvane 6.52a"},
+        {"fr_FR.UTF-8", tw::language_french, L"Installeur \u2013 Korvane 6.52a"},
+        {"de_CH.UTF-8", tw::language_german, L"Installationsprogramm \u2013 Korvane 6.52a"},
+        {"zh_TW.UTF-8", tw::language_english, L"Installer \u2013 Korvane 6.52a"},  // no row
+        {"he_IL.UTF-8", tw::language_english, L"Installer \u2013 Korvane 6.52a"},  // not a product language
+    };
+    for (const Case& c : cases) {
+        if (lc_all() != c.lc_all)
+            continue;
+        LanguageValue key;
+        CInstallApp app;
+        app.ChooseStartupLanguage();
+        EXPECT_EQ(tw::current_language(), c.language);
+        app.SetApplicationName();
+        EXPECT_EQ(app.GetAppName(), c.title);
+        return;
+    }
+    GTEST_SKIP() << "no case for LC_ALL=" << lc_all();
 }
 
-std::wstring shell_folder(int csidl)
+// C:\users\<name>: the profile folder of the user the tests run as.
+std::wstring user_profile()
 {
-    wchar_t path[MAX_PATH + 1] = {};
-    EXPECT_TRUE(SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE));
-    return path;
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    EXPECT_TRUE(GetUserNameW(name, &size));
+    return std::wstring(L"C:\\users\\") + name;
 }
 
 TEST(DefaultFolders, FromTheShellFolders)
@@ -97,7 +117,6 @@ TEST(DefaultFolders, FromTheShellFolders)
     CInstallApp app;
     app.SetDefaultFolders();
     EXPECT_EQ(app.m_installPath, L"C:\\Program Files\\Tarnwick\\Korvane 6");
-    EXPECT_EQ(app.m_shortcutFolder, shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Tarnwick\\Korvane 6");
     EXPECT_EQ(app.m_shortcutFolder, L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Tarnwick\\Korvane 6");
     EXPECT_TRUE(app.m_startMenuShortcut);
     EXPECT_TRUE(app.m_desktopShortcut);
@@ -131,8 +150,9 @@ TEST(DefaultFolders, FallbacksWhenTheShellCannotTell)
     CInstallApp registry;
     registry.SetDefaultFolders(noProgramFiles);
     EXPECT_EQ(registry.m_installPath, L"D:\\Apps\\Tarnwick\\Korvane 6");
-    EXPECT_EQ(registry.m_shortcutFolder, shell_folder(CSIDL_PROGRAMS) + L"\\Tarnwick\\Korvane 6");
-    EXPECT_NE(registry.m_shortcutFolder, shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Tarnwick\\Korvane 6");
+    // The user's own Programs folder (Wine's layout below the profile).
+    EXPECT_EQ(registry.m_shortcutFolder, user_profile() + L"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu"
+                                                          L"\\Programs\\Tarnwick\\Korvane 6");
 
     FolderLookups nothing = noProgramFiles;
     nothing.programFilesValue = [](wchar_t*, DWORD) { return false; };

@@ -15,6 +15,17 @@ void set_machine_string(const std::wstring& key, const wchar_t* name, const std:
               ERROR_SUCCESS);
 }
 
+void record_product_language(int language)
+{
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6";
+    if (language < 0) {
+        SHDeleteValueW(HKEY_LOCAL_MACHINE, key, L"TwLanguage");
+        return;
+    }
+    DWORD value = static_cast<DWORD>(language);
+    ASSERT_EQ(SHSetValueW(HKEY_LOCAL_MACHINE, key, L"TwLanguage", REG_DWORD, &value, sizeof(value)), ERROR_SUCCESS);
+}
+
 void make_folder(const std::wstring& path)
 {
     int rc = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);

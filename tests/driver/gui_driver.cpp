@@ -181,6 +181,16 @@ bool on_wine()
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
+bool user_can_reach(HWND control)
+{
+    if (!control || !IsWindowVisible(control))
+        return false;
+    for (HWND wnd = control; wnd; wnd = (GetWindowLongW(wnd, GWL_STYLE) & WS_CHILD) ? GetParent(wnd) : nullptr)
+        if (!IsWindowEnabled(wnd))
+            return false;
+    return true;
+}
+
 std::vector<std::wstring> lines_of(const std::wstring& text)
 {
     std::vector<std::wstring> lines;
@@ -226,7 +236,7 @@ bool message_box::has_icon() const
 bool message_box::press(int id) const
 {
     HWND button = GetDlgItem(m_wnd, id);
-    if (!button || !IsWindowEnabled(button))
+    if (!user_can_reach(button))
         return false;
     PostMessageW(button, BM_CLICK, 0, 0);
     return wait_until([&] { return !IsWindow(m_wnd) || !IsWindowVisible(m_wnd); });
@@ -400,7 +410,7 @@ bool installer::checked(int id) const
 bool installer::click(int id) const
 {
     HWND c = control(id);
-    if (!c || !IsWindowVisible(c) || !IsWindowEnabled(c))
+    if (!user_can_reach(c))
         return false;
     return PostMessageW(c, BM_CLICK, 0, 0) != FALSE;
 }
@@ -483,13 +493,33 @@ int installer::combo_selection(int id) const
 bool installer::select_combo(int id, int index) const
 {
     HWND combo = control(id);
-    if (!combo || !IsWindowEnabled(combo))
+    if (!user_can_reach(combo))
         return false;
     if (SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != index)
         return false;
     // Posted: the handler may put up a box of its own.
     return PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                         reinterpret_cast<LPARAM>(combo)) != FALSE;
+}
+
+bool installer::select_language(int language) const
+{
+    std::vector<combo_item> items = combo_items(IDC_LANGUAGE_LIST);
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].data == language)
+            return select_combo(IDC_LANGUAGE_LIST, static_cast<int>(i));
+    return false;
+}
+
+bool installer::switch_language(int language) const
+{
+    std::wstring before = title();
+    if (!select_language(language) || !wait_until([&] { return title() != before; }))
+        return false;
+    // The title is the first text the frame re-labels, in one handler that
+    // pumps no messages: a message sent now is handled after it.
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(m_frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
 }
 
 void installer::system_command(UINT command) const
@@ -543,14 +573,6 @@ BOOL CALLBACK match_descendant(HWND wnd, LPARAM param)
     return FALSE;
 }
 
-// A user can work a control only when it and its top-level window are shown
-// and enabled.
-bool usable(HWND wnd)
-{
-    HWND top = GetAncestor(wnd, GA_ROOT);
-    return wnd && IsWindowVisible(wnd) && IsWindowEnabled(wnd) && top && IsWindowEnabled(top);
-}
-
 HTREEITEM tree_next(HWND tree, UINT relation, HTREEITEM item)
 {
     DWORD_PTR answer = 0;
@@ -579,13 +601,13 @@ HWND find_static_text(HWND parent, const std::wstring& text)
 bool click_in(HWND dialog, int id)
 {
     HWND button = GetDlgItem(dialog, id);
-    return usable(button) && PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
+    return user_can_reach(button) && PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
 }
 
 bool type_into(HWND wnd, const std::wstring& text)
 {
     DWORD_PTR done = 0;
-    return usable(wnd) && SendMessageTimeoutW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+    return user_can_reach(wnd) && SendMessageTimeoutW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                                               SMTO_ABORTIFHUNG, 5000, &done);
 }
 
@@ -639,7 +661,7 @@ std::wstring tree_text(HWND tree, HTREEITEM item)
 
 HTREEITEM tree_child(HWND tree, HTREEITEM item, const std::wstring& text)
 {
-    if (!usable(tree))
+    if (!user_can_reach(tree))
         return nullptr;
     DWORD_PTR done = 0;
     SendMessageTimeoutW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item), SMTO_ABORTIFHUNG, 5000, &done);
@@ -652,7 +674,7 @@ HTREEITEM tree_child(HWND tree, HTREEITEM item, const std::wstring& text)
 bool tree_select(HWND tree, HTREEITEM item)
 {
     DWORD_PTR done = 0;
-    return usable(tree) && item &&
+    return user_can_reach(tree) && item &&
            SendMessageTimeoutW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), SMTO_ABORTIFHUNG,
                                5000, &done) &&
            done;

@@ -97,7 +97,9 @@ public:
     bool checked(int id) const;
     std::wstring title() const { return window_text(m_frame); }
 
-    // Clicks a visible, enabled button (BM_CLICK); false when a user could not.
+    // Clicks a button (BM_CLICK) as a user could: false unless the control is
+    // visible and enabled, and so is every window it sits in up to its
+    // top-level window (a modal box disables the frame it covers).
     bool click(int id) const;
     // Clicks and waits until `done` holds.
     bool click_and_wait(int id, const std::function<bool()>& done) const;
@@ -105,8 +107,10 @@ public:
     bool set_checked(int id, bool on) const;
     // Replaces an edit control's text.
     bool set_text(int id, const std::wstring& text) const;
-    // Presses a key in the focused control (WM_KEYDOWN/WM_CHAR/WM_KEYUP through
-    // the wizard's own dialog-message handling).
+    // Presses a key in the focused control: posts WM_KEYDOWN and WM_KEYUP, as
+    // the keyboard does. Characters (WM_CHAR) are made from them by the
+    // wizard's own message loop (IsDialogMessage translates what it does not
+    // handle itself), so none are posted here.
     bool press_key(WORD vk) const;
     // The control that has the keyboard focus in the installer.
     HWND focus() const;
@@ -117,6 +121,13 @@ public:
     // Selects entry `index` as a user would: the selection, then the
     // selection-change notification to the page.
     bool select_combo(int id, int index) const;
+
+    // Picks the entry of `language` (item data: the language index) in the
+    // start page's language list as a user would; false when it is missing.
+    bool select_language(int language) const;
+    // Picks `language` and waits until the wizard has re-labelled itself (for
+    // a language whose installer title differs from the current one's).
+    bool switch_language(int language) const;
 
     // Sends a system-menu command (the entry's command id) to the frame.
     void system_command(UINT command) const;
@@ -156,6 +167,10 @@ HTREEITEM tree_child(HWND tree, HTREEITEM item, const std::wstring& text);
 // Selects `item` as a click on it would; false when the tree or its
 // top-level window is disabled or hidden.
 bool tree_select(HWND tree, HTREEITEM item);
+
+// True when a user could work `control`: it is visible and enabled, and so is
+// every window it sits in, its top-level window included.
+bool user_can_reach(HWND control);
 
 // The lines of a multi-line control's text, without their line ends.
 std::vector<std::wstring> lines_of(const std::wstring& text);

@@ -3,6 +3,7 @@
 #include "payload/archive_sink.h"
 #include "payload/compress_error.h"
 #include "payload/extract.h"
+#include "payload/file_checksum.h"
 #include "payload/memstream.h"
 #include "payload/text_encoding.h"
 #include "tests/payload/payload_fixtures.h"
@@ -29,6 +30,17 @@ std::string pattern(std::size_t n, unsigned seed)
     for (char& c : s)
         c = static_cast<char>(gen() % 7); // compressible, not trivial
     return s;
+}
+
+// The CRC-32 check value: "123456789" gives 0xCBF43926, in memory and read
+// back from a file; nothing gives 0.
+TEST(Crc32, KnownAnswers)
+{
+    EXPECT_EQ(crc32_of("123456789", 9), 0xCBF43926u);
+    EXPECT_EQ(crc32_of("", 0), 0u);
+    scratch_folder scratch;
+    write_file(scratch.path() / "check.txt", "123456789");
+    EXPECT_EQ(file_crc32((scratch.path() / "check.txt").wstring()), 0xCBF43926u);
 }
 
 std::vector<body_entry> three_files()

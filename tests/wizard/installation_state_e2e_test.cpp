@@ -7,6 +7,7 @@
 #include "tests/common/fixture_installation.h"
 #include "tests/common/host_path.h"
 #include "tests/driver/gui_driver.h"
+#include "tests/driver/text_fit.h"
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
@@ -85,9 +86,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(
             fixture::write_uninstall_log(base + L"\\Uninstaller\\Uninstall.ulog", installFolder, shortcutFolder));
         // English, whatever the prefix's locale: the language the product recorded.
-        DWORD english = tw::language_english;
-        ASSERT_EQ(SHSetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"TwLanguage", REG_DWORD, &english, sizeof(english)),
-                  ERROR_SUCCESS);
+        ASSERT_NO_FATAL_FAILURE(fixture::record_product_language(tw::language_english));
 
         app = std::make_unique<installer>();
         ASSERT_TRUE(app->started()) << "no wizard frame";
@@ -170,6 +169,24 @@ TEST_P(InstallationState, StartPageTellsWhatTheWizardWillDo)
         RedrawWindow(app->frame(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         SendMessageTimeoutW(app->frame(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
         EXPECT_TRUE(app->screenshot(path)) << testing::PrintToString(path);
+    }
+}
+
+// The start page's texts of this installation state fit their controls in
+// every language with installer texts (the other pages are measured by the
+// gallery tests).
+TEST_P(InstallationState, StartPageTextsFitInEveryLanguage)
+{
+    gui::text_fit fit(gui::installer_path());
+    ASSERT_TRUE(fit.loaded());
+    // From English, in an order where each title differs from the one before.
+    const int languages[] = {tw::language_french,  tw::language_german,   tw::language_spanish,
+                             tw::language_italian, tw::language_portuguese, tw::language_turkish,
+                             tw::language_romanian, tw::language_english};
+    for (int language : languages) {
+        ASSERT_TRUE(app->switch_language(language)) << "language " << language;
+        for (const gui::clipped_text& t : fit.clipped(app->page(), IDD_PAGE_START))
+            ADD_FAILURE() << "language " << language << ": " << t;
     }
 }
 

@@ -3,6 +3,7 @@
 // answer a message while files are copied. It fails only when the
 // installation itself does not complete.
 #include "resources/dialog_ids.h"
+#include "resources/resource_ids.h"
 #include "tests/driver/gui_driver.h"
 #include "tests/engine/installation_check.h"
 
@@ -30,7 +31,7 @@ std::string payload_of(const std::wstring& installer)
     HMODULE module = LoadLibraryExW(installer.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module)
         return bytes;
-    if (HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(134), MAKEINTRESOURCEW(260)))
+    if (HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(IDR_PAYLOAD), MAKEINTRESOURCEW(RT_TW_PAYLOAD)))
         if (HGLOBAL loaded = LoadResource(module, resource))
             bytes.assign(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, resource));
     FreeLibrary(module);

@@ -4,7 +4,9 @@
 // start-up guards. What it leaves is read back from the prefix's real file
 // system, registry and link files.
 #include "app/product.h"
+#include "app/language.h"
 #include "resources/dialog_ids.h"
+#include "resources/resource_ids.h"
 #include "tests/common/fixture_installation.h"
 #include "tests/common/host_path.h"
 #include "tests/driver/gui_driver.h"
@@ -29,9 +31,6 @@ using gui::installer;
 using gui::lines_of;
 using namespace installation;
 using namespace std::chrono_literals;
-
-constexpr int kEnglish = 1;
-constexpr int kGerman = 2;
 
 std::wstring env_windows_path(const char* name)
 {
@@ -140,13 +139,7 @@ protected:
     }
     void choose_language(int language) const
     {
-        std::vector<gui::combo_item> items = app->combo_items(IDC_LANGUAGE_LIST);
-        for (size_t i = 0; i < items.size(); ++i)
-            if (items[i].data == language) {
-                ASSERT_TRUE(app->select_combo(IDC_LANGUAGE_LIST, static_cast<int>(i)));
-                return;
-            }
-        FAIL() << "language " << language << " not in the list";
+        ASSERT_TRUE(app->select_language(language)) << "language " << language << " not in the list";
     }
     // From the start page to the install page in the quick mode.
     void to_install_page() const
@@ -217,9 +210,9 @@ protected:
         {
             HMODULE module = LoadLibraryExW(original.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
             EXPECT_NE(module, nullptr);
-            EnumResourceLanguagesW(module, MAKEINTRESOURCEW(260), MAKEINTRESOURCEW(134), first_language,
+            EnumResourceLanguagesW(module, MAKEINTRESOURCEW(RT_TW_PAYLOAD), MAKEINTRESOURCEW(IDR_PAYLOAD), first_language,
                                    reinterpret_cast<LONG_PTR>(&language));
-            HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(134), MAKEINTRESOURCEW(260));
+            HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(IDR_PAYLOAD), MAKEINTRESOURCEW(RT_TW_PAYLOAD));
             HGLOBAL loaded = LoadResource(module, resource);
             const char* bytes = static_cast<const char*>(LockResource(loaded));
             payloadBytes.assign(bytes, SizeofResource(module, resource));
@@ -230,7 +223,7 @@ protected:
         EXPECT_TRUE(CopyFileW(original.c_str(), copy.c_str(), FALSE));
         HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
         EXPECT_NE(update, nullptr) << GetLastError();
-        EXPECT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(260), MAKEINTRESOURCEW(134), language,
+        EXPECT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(RT_TW_PAYLOAD), MAKEINTRESOURCEW(IDR_PAYLOAD), language,
                                     payloadBytes.data(), static_cast<DWORD>(payloadBytes.size())));
         EXPECT_TRUE(EndUpdateResourceW(update, FALSE)) << GetLastError();
         return copy;
@@ -281,7 +274,7 @@ void Install::check_fresh_installation(int language, const std::wstring& uninsta
     }
     for (const wchar_t* name : {L"\\Korvane.exe", L"\\Uninstall.exe"})
         EXPECT_TRUE(GetFileAttributesW((install + name).c_str()) & FILE_ATTRIBUTE_READONLY) << "not read-only: " << name;
-    if (language == kEnglish) {
+    if (language == tw::language_english) {
         expectedLines.insert(expectedLines.end(),
                              {L"Shortcuts Creation...OK", L"Registry Data Writing...OK", L"Installation Data Writing...OK"});
         std::vector<std::wstring> lines = run_lines();
@@ -382,7 +375,7 @@ TEST_F(Install, FreshQuickInstallationInEnglish)
     EXPECT_EQ(app->text(IDC_STATUS), L"Click on 'Next' to continue.");
     EXPECT_EQ(app->text(IDOK), L"Next  >");
     EXPECT_EQ(app->text(IDCANCEL), L"Exit");
-    ASSERT_NO_FATAL_FAILURE(check_fresh_installation(kEnglish, L"Uninstall Korvane", L"Korvane Examples"));
+    ASSERT_NO_FATAL_FAILURE(check_fresh_installation(tw::language_english, L"Uninstall Korvane", L"Korvane Examples"));
     ASSERT_NO_FATAL_FAILURE(next(5));
     EXPECT_EQ(app->text(IDC_INFO), L"Installation is complete.");
     EXPECT_EQ(app->text(IDC_STATUS), L"Click on 'Exit' to exit Installation.");
@@ -394,10 +387,10 @@ TEST_F(Install, FreshQuickInstallationInEnglish)
 TEST_F(Install, FreshQuickInstallationInGerman)
 {
     ASSERT_NO_FATAL_FAILURE(start());
-    ASSERT_NO_FATAL_FAILURE(choose_language(kGerman));
+    ASSERT_NO_FATAL_FAILURE(choose_language(tw::language_german));
     ASSERT_NO_FATAL_FAILURE(to_install_page());
     ASSERT_TRUE(press_install(*app)) << app->text(IDC_STATUS);
-    ASSERT_NO_FATAL_FAILURE(check_fresh_installation(kGerman, L"Korvane deinstallieren", L"Korvane Beispiele"));
+    ASSERT_NO_FATAL_FAILURE(check_fresh_installation(tw::language_german, L"Korvane deinstallieren", L"Korvane Beispiele"));
     ASSERT_NO_FATAL_FAILURE(next(5));
     EXPECT_EQ(app->text(IDC_INFO), L"Die Installation ist abgeschlossen.");
 }

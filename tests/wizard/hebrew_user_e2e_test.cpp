@@ -1,6 +1,7 @@
 // The installer for a user whose interface language is Hebrew (run with
 // LC_ALL=he_IL.UTF-8, see CMakeLists). Hebrew is not a product language, so
-// with no language recorded the wizard runs in English.
+// with no language recorded the wizard runs in English; a box without owner
+// still reads right to left, as the user's language does.
 #include "app/language.h"
 #include "resources/dialog_ids.h"
 #include "tests/common/fixture_installation.h"
@@ -33,6 +34,22 @@ TEST(HebrewUser, WizardRunsInEnglish)
 
     // An English wizard is laid out left to right.
     EXPECT_EQ(GetWindowLongW(app.frame(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
+
+    // A second installer stops at the single-instance guard with a box that
+    // has no owner (no wizard exists yet in that process): it reads right to
+    // left. Wine lays out every message box mirrored here (see below), so
+    // there the box cannot tell the reading order apart; the decision itself
+    // is checked in-process by message_box_tests_he_IL.
+    {
+        installer second(gui::installer_path(), installer::until::started);
+        std::optional<gui::message_box> busy = second.wait_for_box();
+        ASSERT_TRUE(busy) << "no box from the second installer";
+        EXPECT_EQ(GetWindow(busy->hwnd(), GW_OWNER), nullptr);
+        EXPECT_EQ(busy->caption(), L"InstallKorvane6.52a");
+        EXPECT_NE((busy->ex_style() & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)), 0);
+        ASSERT_TRUE(busy->press(IDOK));
+        EXPECT_TRUE(second.wait_for_exit());
+    }
 
     // The exit question has the frame as owner and is in English; it follows
     // its owner's layout. Wine lays out every message box mirrored under a

@@ -382,6 +382,11 @@ TEST_F(Install, FreshQuickInstallationInEnglish)
     EXPECT_TRUE(app->enabled(IDC_BACK));
     ASSERT_TRUE(app->click(IDCANCEL));
     EXPECT_TRUE(app->wait_for_exit(10s)) << "Exit asked a question after the installation";
+
+    // The next run finds this installation: the product's own version
+    // resource and the path it registered.
+    ASSERT_NO_FATAL_FAILURE(start());
+    EXPECT_EQ(app->text(IDC_INFO), L"'Korvane 6.52a' is already installed.\r\nDo you confirm Reinstallation ?");
 }
 
 TEST_F(Install, FreshQuickInstallationInGerman)

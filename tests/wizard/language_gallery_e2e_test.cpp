@@ -1,5 +1,6 @@
 // The wizard in every language with installer texts: every page, the exit
-// question and the About box are photographed for review (TW_SCREENSHOT_DIR),
+// question, the About box and the pages after an installation are
+// photographed for review (TW_SCREENSHOT_DIR),
 // and every static, button and check box text must fit its control when
 // measured with the control's own font.
 #include "app/language.h"
@@ -28,7 +29,8 @@ std::ostream& operator<<(std::ostream& os, const GalleryLanguage& l)
     return os << l.code;
 }
 
-const int kPageTemplates[] = {IDD_PAGE_START, IDD_PAGE_MODE, IDD_PAGE_PATH, IDD_PAGE_SHORTCUT, IDD_PAGE_INSTALL};
+const int kPageTemplates[] = {IDD_PAGE_START,   IDD_PAGE_MODE,    IDD_PAGE_PATH,
+                              IDD_PAGE_SHORTCUT, IDD_PAGE_INSTALL, IDD_PAGE_END};
 
 class WizardGallery : public ::testing::TestWithParam<GalleryLanguage> {
 protected:
@@ -39,6 +41,9 @@ protected:
         ASSERT_TRUE(fit->loaded()) << "cannot read the installer's templates";
         ASSERT_NO_FATAL_FAILURE(fixture::record_product_language(GetParam().language));
         app = std::make_unique<installer>();
+        if (!app->started())
+            if (auto box = app->wait_for_box(2s))
+                ADD_FAILURE() << "box: " << testing::PrintToString(box->text());
         ASSERT_TRUE(app->started()) << "no wizard frame";
         ASSERT_TRUE(app->wait_for_page(0));
         if (!folder.empty())
@@ -120,6 +125,21 @@ TEST_P(WizardGallery, EveryTextFitsItsControlOnEveryPage)
     shoot("about", about);
     PostMessageW(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
     EXPECT_TRUE(gui::wait_until([&] { return !IsWindow(about); }));
+
+    // After an installation: the install page as the run left it, then the
+    // end page.
+    ASSERT_TRUE(app->click(IDOK)) << "Install not clickable";
+    ASSERT_TRUE(gui::wait_until([&] { return !app->enabled(IDCANCEL); })) << "the installation did not start";
+    ASSERT_TRUE(gui::wait_until([&] { return app->enabled(IDCANCEL); }, 3min)) << "the installation did not end";
+    ASSERT_FALSE(app->enabled(IDC_BACK)) << "the installation failed: " << testing::PrintToString(app->text(IDC_STATUS));
+    expect_fit(app->page(), IDD_PAGE_INSTALL, "page 4 after the installation");
+    shoot("page4_installed", app->frame());
+    next(5);
+    look_at_page(5);
+    // Exit, rather than the process killed at the end of the test: a killed
+    // member of the product family stays counted as running.
+    ASSERT_TRUE(app->click(IDCANCEL));
+    EXPECT_TRUE(app->wait_for_exit());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -65,7 +65,7 @@ void add_keys(HKEY root, const std::wstring& rootName, const std::wstring& key,
         DWORD length = 256;
         if (RegEnumKeyExW(open.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        add_keys(root, rootName, key + L"\\" + name, keys);
+        add_keys(root, rootName, key.empty() ? std::wstring(name) : key + L"\\" + name, keys);
     }
 }
 
@@ -234,6 +234,21 @@ snapshot take_snapshot()
         add_keys(HKEY_LOCAL_MACHINE, L"HKLM", key, s.keys);
     for (const wchar_t* key : {L".kvn", L"Korvane.Document.6"})
         add_keys(HKEY_CLASSES_ROOT, L"HKCR", key, s.keys);
+    return s;
+}
+
+snapshot take_wide_snapshot()
+{
+    snapshot s;
+    wchar_t temp[MAX_PATH] = {}, desktop[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    PathRemoveBackslashW(temp);
+    SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop);
+    for (const std::wstring& folder : {std::wstring(L"C:\\Program Files"), std::wstring(L"C:\\ProgramData"),
+                                       std::wstring(kCommonDesktop), std::wstring(desktop), std::wstring(temp)})
+        add_files(folder, s.files);
+    add_keys(HKEY_LOCAL_MACHINE, L"HKLM", L"Software", s.keys);
+    add_keys(HKEY_CLASSES_ROOT, L"HKCR", L"", s.keys);
     return s;
 }
 

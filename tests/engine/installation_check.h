@@ -60,6 +60,10 @@ struct snapshot {
     bool operator==(const snapshot&) const = default;
 };
 snapshot take_snapshot();
+// The same over the wider places that a removal must leave as they were: all
+// of Program Files and ProgramData, both desktops, the temporary folder, the
+// whole of HKLM\Software and of HKEY_CLASSES_ROOT.
+snapshot take_wide_snapshot();
 // The differences, one per line, for a failure message.
 std::string describe_difference(const snapshot& before, const snapshot& after);
 

@@ -77,12 +77,21 @@ void lay_out_6_50()
     ASSERT_TRUE(write_bytes(kOldDesktopLink, "6.50 link"));
     std::vector<std::wstring> lines = log_header(install, L"");
     lines[2] = L"// Install Korvane 6.50";
-    lines.push_back(entry_line(0, 0x101, true, install + L"\\Korvane.exe"));
-    lines.push_back(entry_line(1, 0x102, true, install + L"\\Uninstall.exe"));
-    lines.push_back(entry_line(2, 0x103, true, kCurves));
-    lines.push_back(entry_line(3, 0x104, true, kOldTexture));
-    lines.push_back(entry_line(4, 0x2ff, true, kOldMenuLink));
-    lines.push_back(entry_line(5, 0x4ff, true, kOldDesktopLink));
+    // The folders it created, outermost first, as an installer records them.
+    size_t n = 0;
+    for (const std::wstring& folder :
+         {std::wstring(L"C:\\Program Files\\Tarnwick"), install, std::wstring(L"C:\\ProgramData\\Tarnwick"),
+          std::wstring(L"C:\\ProgramData\\Tarnwick\\Curves"), std::wstring(L"C:\\ProgramData\\Tarnwick\\Textures"),
+          std::wstring(L"C:\\ProgramData\\Tarnwick\\Textures\\Korvane 6"),
+          std::wstring(L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Tarnwick"),
+          std::wstring(kMenuFolder)})
+        lines.push_back(entry_line(n++, 0xff, true, folder));
+    lines.push_back(entry_line(n++, 0x101, true, install + L"\\Korvane.exe"));
+    lines.push_back(entry_line(n++, 0x102, true, install + L"\\Uninstall.exe"));
+    lines.push_back(entry_line(n++, 0x103, true, kCurves));
+    lines.push_back(entry_line(n++, 0x104, true, kOldTexture));
+    lines.push_back(entry_line(n++, 0x2ff, true, kOldMenuLink));
+    lines.push_back(entry_line(n++, 0x4ff, true, kOldDesktopLink));
     ASSERT_TRUE(write_bytes(install + L"\\Uninstall.ulog", log_bytes(lines)));
 }
 

@@ -65,6 +65,9 @@ void add_keys(HKEY root, const std::wstring& rootName, const std::wstring& key,
         DWORD length = 256;
         if (RegEnumKeyExW(open.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
+        // The 32-bit view's link back into the tree itself.
+        if (lstrcmpiW(name, L"Wow6432Node") == 0)
+            continue;
         add_keys(root, rootName, key.empty() ? std::wstring(name) : key + L"\\" + name, keys);
     }
 }
@@ -245,8 +248,18 @@ snapshot take_wide_snapshot()
     PathRemoveBackslashW(temp);
     SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop);
     for (const std::wstring& folder : {std::wstring(L"C:\\Program Files"), std::wstring(L"C:\\ProgramData"),
-                                       std::wstring(kCommonDesktop), std::wstring(desktop), std::wstring(temp)})
+                                       std::wstring(kCommonDesktop), std::wstring(temp)})
         add_files(folder, s.files);
+    // Wine maps the user's desktop to a folder of the Unix home, which may be
+    // the home itself: its own entries only, not what lies below.
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((std::wstring(desktop) + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do
+            s.files[std::wstring(desktop) + L"\\" + found.cFileName] = std::to_string(found.dwFileAttributes);
+        while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
     add_keys(HKEY_LOCAL_MACHINE, L"HKLM", L"Software", s.keys);
     add_keys(HKEY_CLASSES_ROOT, L"HKCR", L"", s.keys);
     return s;

@@ -342,6 +342,37 @@ TEST_F(Uninstall, ADamagedLogEndRemovesOnlyWhatCameBefore)
     EXPECT_TRUE(exists(logPath));
 }
 
+// A foreign log, then none at all: a box says so, nothing is removed.
+TEST_F(Uninstall, AForeignOrMissingLogRemovesNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(install_quickly());
+    const std::wstring logPath = std::wstring(kInstallFolder) + L"\\Uninstall.ulog";
+    SetFileAttributesW(logPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (bool foreign : {true, false}) {
+        if (foreign)
+            ASSERT_TRUE(write_bytes(logPath, "[Settings]\r\nNot=an uninstall log\r\n"));
+        else
+            ASSERT_TRUE(DeleteFileW(logPath.c_str()));
+        ASSERT_NO_FATAL_FAILURE(restart());
+        snapshot before = take_wide_snapshot();
+
+        ASSERT_NO_FATAL_FAILURE(start_uninstaller());
+        std::optional<uninstaller_box> confirm = wait_for_uninstaller_box();
+        ASSERT_TRUE(confirm);
+        ASSERT_TRUE(confirm->box.press(IDYES));
+        std::optional<uninstaller_box> box = wait_for_uninstaller_box();
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->box.text(), L"The uninstall information " + logPath +
+                                       L" is missing or cannot be read. Nothing has been removed.")
+            << "foreign " << foreign;
+        ASSERT_TRUE(box->box.press(IDOK));
+        EXPECT_EQ(exit_code_of(box->process.get()), 2u);
+        ASSERT_NO_FATAL_FAILURE(restart());
+        snapshot after = take_wide_snapshot();
+        EXPECT_TRUE(before == after) << "foreign " << foreign << "\n" << describe_difference(before, after);
+    }
+}
+
 // A log that names the Windows folder, a file in it and a relative path:
 // none is touched, the box names them and the exit code is 2.
 TEST_F(Uninstall, ALogNamingTheWindowsFolderOrARelativePathTouchesNeither)

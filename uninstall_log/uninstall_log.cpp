@@ -80,7 +80,7 @@ void CUninstallLog::Read(const wchar_t* logPath)
     }
     if (complete)
         reader.finish();
-    readToEnd = complete && !reader.stopped();
+    readToEnd = complete && !reader.stopped() && !reader.unterminated();
 
     tw::ulog::log_contents& read = reader.contents();
     installPath = std::move(read.installPath);

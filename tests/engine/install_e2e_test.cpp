@@ -550,16 +550,9 @@ TEST(Guards, TheRunningProductIsClosedFirst)
 {
     const char* bin = std::getenv("TW_DEMO_BIN");
     ASSERT_NE(bin, nullptr);
-    std::wstring product = host_path_to_windows(bin) + L"\\Korvane.exe";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    std::wstring command = L"\"" + product + L"\"";
-    ASSERT_TRUE(CreateProcessW(product.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info));
-    tw::scoped_handle process(info.hProcess), thread(info.hThread);
-    HWND productWindow = nullptr;
-    ASSERT_TRUE(gui::wait_until([&] { return (productWindow = FindWindowW(L"KorvaneMainWindow", nullptr)) != nullptr; }));
+    running_product product;
+    start_product(host_path_to_windows(bin) + L"\\Korvane.exe", product);
+    ASSERT_NE(product.window, nullptr);
     EXPECT_EQ(running_members(), 1);
 
     installer app(gui::installer_path(), installer::until::started);
@@ -571,8 +564,7 @@ TEST(Guards, TheRunningProductIsClosedFirst)
     EXPECT_EQ(running_members(), 2) << "the product and the installer; the probe left the count alone";
 
     // The user closes the product, then Retry: the wizard opens.
-    PostMessageW(productWindow, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0);
+    ASSERT_TRUE(product.close());
     EXPECT_TRUE(box->press(IDRETRY));
     EXPECT_TRUE(gui::wait_until([&] { return wizard_frame(app) != nullptr; }));
     EXPECT_EQ(running_members(), 1);

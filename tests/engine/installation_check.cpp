@@ -297,6 +297,35 @@ bool quick_install(const gui::installer& app, std::chrono::milliseconds timeout)
            press_install(app, timeout);
 }
 
+running_product::~running_product()
+{
+    if (process.hProcess) {
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.hProcess, 99);
+            WaitForSingleObject(process.hProcess, 10000);
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+bool running_product::close()
+{
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return process.hProcess && WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0;
+}
+
+void start_product(const std::wstring& exe, running_product& product)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    std::wstring command = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &product.process))
+        return;
+    gui::wait_until([&] { return (product.window = FindWindowW(L"KorvaneMainWindow", nullptr)) != nullptr; });
+}
+
 bool press_install(const gui::installer& app, std::chrono::milliseconds timeout)
 {
     // The frame disables its buttons for the whole run.

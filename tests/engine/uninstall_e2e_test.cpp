@@ -135,14 +135,30 @@ std::vector<std::wstring> copies_in_temp()
     return found;
 }
 
-std::vector<std::wstring> split_lines(const std::wstring& text)
+std::wstring installed_log()
 {
-    return gui::lines_of(text);
+    return std::wstring(kInstallFolder) + L"\\Uninstall.ulog";
+}
+
+// The log's lines without the empty one after the last line end.
+std::vector<std::wstring> log_lines(const std::wstring& logPath)
+{
+    std::vector<std::wstring> lines = gui::lines_of(log_as_text(read_bytes(logPath)));
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+// Replaces the read-only log as a user with an editor would.
+bool rewrite_log(const std::wstring& logPath, const std::vector<std::wstring>& lines)
+{
+    SetFileAttributesW(logPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return write_bytes(logPath, log_bytes(lines));
 }
 
 bool contains_line(const std::wstring& text, const std::wstring& line)
 {
-    std::vector<std::wstring> lines = split_lines(text);
+    std::vector<std::wstring> lines = gui::lines_of(text);
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
@@ -260,16 +276,9 @@ TEST_F(Uninstall, CancelWhileTheProductRunsRemovesNothing)
     ASSERT_NO_FATAL_FAILURE(install_quickly());
     ASSERT_NO_FATAL_FAILURE(restart()); // what the installation scheduled, if anything, done first
     snapshot installed = take_wide_snapshot();
-    const std::wstring product = std::wstring(kInstallFolder) + L"\\Korvane.exe";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    std::wstring command = L"\"" + product + L"\"";
-    ASSERT_TRUE(CreateProcessW(product.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info));
-    tw::scoped_handle process(info.hProcess), thread(info.hThread);
-    HWND productWindow = nullptr;
-    ASSERT_TRUE(gui::wait_until([&] { return (productWindow = FindWindowW(L"KorvaneMainWindow", nullptr)) != nullptr; }));
+    running_product product;
+    start_product(std::wstring(kInstallFolder) + L"\\Korvane.exe", product);
+    ASSERT_NE(product.window, nullptr);
 
     ASSERT_NO_FATAL_FAILURE(start_uninstaller());
     std::optional<uninstaller_box> box = wait_for_uninstaller_box();
@@ -284,8 +293,7 @@ TEST_F(Uninstall, CancelWhileTheProductRunsRemovesNothing)
     ASSERT_TRUE(again->box.press(IDCANCEL));
     EXPECT_EQ(exit_code_of(again->process.get()), 1u);
 
-    PostMessageW(productWindow, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0);
+    ASSERT_TRUE(product.close());
     ASSERT_NO_FATAL_FAILURE(restart());
     snapshot after = take_wide_snapshot();
     EXPECT_TRUE(installed == after) << describe_difference(installed, after);
@@ -313,17 +321,14 @@ TEST_F(Uninstall, AFileRemovedByHandIsNoError)
 TEST_F(Uninstall, ADamagedLogEndRemovesOnlyWhatCameBefore)
 {
     ASSERT_NO_FATAL_FAILURE(install_quickly());
-    const std::wstring logPath = std::wstring(kInstallFolder) + L"\\Uninstall.ulog";
-    std::vector<std::wstring> lines = gui::lines_of(log_as_text(read_bytes(logPath)));
-    while (!lines.empty() && lines.back().empty())
-        lines.pop_back();
+    const std::wstring logPath = installed_log();
+    std::vector<std::wstring> lines = log_lines(logPath);
     ASSERT_GE(lines.size(), 10u);
     // The last two entries (the Uninstall key, the registration) become garbage.
     ASSERT_NE(lines[lines.size() - 2].find(L":05ff:"), std::wstring::npos);
     lines[lines.size() - 2] = L"00zz:05ff:1 -- HKEY_LOCAL_MACHINE\\?";
     lines.back() = L"garbage";
-    SetFileAttributesW(logPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ASSERT_TRUE(write_bytes(logPath, log_bytes(lines)));
+    ASSERT_TRUE(rewrite_log(logPath, lines));
 
     std::wstring text;
     DWORD code = 0;
@@ -346,7 +351,7 @@ TEST_F(Uninstall, ADamagedLogEndRemovesOnlyWhatCameBefore)
 TEST_F(Uninstall, AForeignOrMissingLogRemovesNothing)
 {
     ASSERT_NO_FATAL_FAILURE(install_quickly());
-    const std::wstring logPath = std::wstring(kInstallFolder) + L"\\Uninstall.ulog";
+    const std::wstring logPath = installed_log();
     SetFileAttributesW(logPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     for (bool foreign : {true, false}) {
         if (foreign)
@@ -378,10 +383,8 @@ TEST_F(Uninstall, AForeignOrMissingLogRemovesNothing)
 TEST_F(Uninstall, ALogNamingTheWindowsFolderOrARelativePathTouchesNeither)
 {
     ASSERT_NO_FATAL_FAILURE(install_quickly());
-    const std::wstring logPath = std::wstring(kInstallFolder) + L"\\Uninstall.ulog";
-    std::vector<std::wstring> lines = gui::lines_of(log_as_text(read_bytes(logPath)));
-    while (!lines.empty() && lines.back().empty())
-        lines.pop_back();
+    const std::wstring logPath = installed_log();
+    std::vector<std::wstring> lines = log_lines(logPath);
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
     const std::wstring winIni = std::wstring(windows) + L"\\win.ini";
@@ -393,8 +396,7 @@ TEST_F(Uninstall, ALogNamingTheWindowsFolderOrARelativePathTouchesNeither)
     lines.push_back(entry_line(n++, 0xff, true, windows));
     lines.push_back(entry_line(n++, 0x100, true, winIni));
     lines.push_back(entry_line(n++, 0x100, true, relative));
-    SetFileAttributesW(logPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ASSERT_TRUE(write_bytes(logPath, log_bytes(lines)));
+    ASSERT_TRUE(rewrite_log(logPath, lines));
 
     std::wstring text;
     DWORD code = 0;

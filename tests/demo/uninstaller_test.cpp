@@ -7,6 +7,7 @@
 #include "demo/protected_paths.h"
 #include "demo/temporary_copy.h"
 #include "demo/uninstall_texts.h"
+#include "demo/uninstaller.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -271,6 +272,23 @@ TEST(UninstallTexts, EveryLanguageHasEveryText)
     EXPECT_EQ(load_text(text::confirm, {L"K"}), L"Do you want to remove K and all of its components from this computer?");
     EXPECT_EQ(language_block(tw::language_dutch), kEnglishBlock);
     set_text_language(tw::language_english);
+}
+
+// The language the installation recorded, else the user's.
+TEST(UninstallTexts, LanguageFromTheUninstallKey)
+{
+    SHDeleteKeyW(HKEY_LOCAL_MACHINE, UninstallKeyPath().c_str());
+    EXPECT_EQ(installed_language(), user_language());
+    for (DWORD recorded : {0u, 2u, 16u}) {
+        ASSERT_EQ(SHSetValueW(HKEY_LOCAL_MACHINE, UninstallKeyPath().c_str(), L"TwLanguage", REG_DWORD, &recorded,
+                              sizeof(recorded)),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(installed_language(), static_cast<int>(recorded));
+    }
+    const wchar_t text[] = L"2";
+    SHSetValueW(HKEY_LOCAL_MACHINE, UninstallKeyPath().c_str(), L"TwLanguage", REG_SZ, text, sizeof(text));
+    EXPECT_EQ(installed_language(), user_language()) << "a value of another type is no language";
+    SHDeleteKeyW(HKEY_LOCAL_MACHINE, UninstallKeyPath().c_str());
 }
 
 } // namespace

@@ -248,6 +248,7 @@ void log_reader::finish()
             take_byte(first_[i]);
     }
     // Half a code unit at the very end is no character.
+    unterminated_ = have_low_ || !bytes_.empty();
     have_low_ = false;
     if (!stopped_ && !bytes_.empty())
         end_of_line();

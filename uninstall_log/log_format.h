@@ -54,6 +54,9 @@ public:
     void finish();
 
     bool stopped() const { return stopped_; }
+    // After finish: the file ended inside a line (the writer ends every line
+    // with a line feed, so a cut file shows this way).
+    bool unterminated() const { return unterminated_; }
     const log_contents& contents() const { return contents_; }
     log_contents& contents() { return contents_; }
 
@@ -76,6 +79,7 @@ private:
     unsigned char low_ = 0;
     size_t counted_ = 0;     // counted lines so far
     bool stopped_ = false;
+    bool unterminated_ = false;
     log_contents contents_;
 };
 

@@ -57,6 +57,7 @@ void CUninstallLog::Read(const wchar_t* logPath)
 {
     installPath.clear();
     shortcutPath.clear();
+    readToEnd = false;
     if (!logPath)
         return;
     tw::scoped_handle file(CreateFileW(logPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -79,6 +80,7 @@ void CUninstallLog::Read(const wchar_t* logPath)
     }
     if (complete)
         reader.finish();
+    readToEnd = complete && !reader.stopped() && !reader.unterminated();
 
     tw::ulog::log_contents& read = reader.contents();
     installPath = std::move(read.installPath);

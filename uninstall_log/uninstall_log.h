@@ -56,6 +56,7 @@ public:
     std::wstring installPath;   // previous installation folder, if it still exists
     std::wstring shortcutPath;  // previous Start-menu folder, if it still exists
     std::wstring previousTitle; // product title named by the previous log
+    bool readToEnd = false;     // Read met the end of the file, after a line end, without a damaged or foreign line
     std::vector<UninstallLogEntry> previousEntries;
     std::vector<UninstallLogEntry> currentEntries; // oldest first
     bool pending = false;       // the newest current entry awaits its outcome

@@ -10,6 +10,7 @@
 #include "tests/common/fixture_installation.h"
 #include "tests/common/host_path.h"
 #include "tests/driver/gui_driver.h"
+#include "tests/engine/installation_6_50.h"
 #include "tests/engine/installation_check.h"
 #include "winhelpers/error_text.h"
 #include "winhelpers/scoped_handle.h"
@@ -32,11 +33,6 @@ using gui::lines_of;
 using namespace installation;
 using namespace std::chrono_literals;
 
-std::wstring env_windows_path(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? host_path_to_windows(value) : std::wstring();
-}
 
 std::wstring temp_folder()
 {
@@ -69,45 +65,6 @@ std::wstring copying_line(const std::wstring& path)
 {
     std::wstring shown = path.find(L' ') != std::wstring::npos ? L"\"" + path + L"\"" : path;
     return L"Copying File  " + shown + L"...OK";
-}
-
-std::wstring entry_line(size_t number, unsigned code, bool done, const std::wstring& path)
-{
-    wchar_t head[32];
-    swprintf(head, 32, L"%04u:%04x:%d -- ", static_cast<unsigned>(number), code, done ? 1 : 0);
-    return head + path;
-}
-
-// The uninstall log's bytes: a byte-order mark, then UTF-16LE lines.
-std::string log_bytes(const std::vector<std::wstring>& lines)
-{
-    std::string bytes = "\xFF\xFE";
-    for (const std::wstring& line : lines)
-        for (wchar_t c : line + L"\r\n") {
-            bytes += static_cast<char>(c & 0xFF);
-            bytes += static_cast<char>(c >> 8);
-        }
-    return bytes;
-}
-
-std::vector<std::wstring> log_header(const std::wstring& install, const std::wstring& previous)
-{
-    std::wstring shortcut = L"// Shortcut Path : " + std::wstring(kMenuFolder);
-    return {L"// Uninstall Log File v1",
-            L"// ############ WARNING: Do not delete or modify this file. ############",
-            L"// Install Korvane 6.52a" + (previous.empty() ? L"" : L" -- Update (" + previous + L")"),
-            L"// Install Path : " + install,
-            shortcut,
-            L"// " + std::wstring(shortcut.size() - 3, L'-')};
-}
-
-std::wstring log_as_text(const std::string& bytes)
-{
-    std::wstring text;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    return text;
 }
 
 void break_last_checksum(std::string& payloadBytes);
@@ -166,39 +123,6 @@ protected:
         return destination_folder(f.folder_template, install, samples) + L"\\" + f.name;
     }
 
-    // The 6.50 installation an update starts from: its program, uninstaller,
-    // registry values, log, a kept data file, a texture and two shortcuts.
-    void lay_out_6_50()
-    {
-        std::wstring fixtures = env_windows_path("TW_FIXTURE_DIR");
-        std::wstring install = kInstallFolder;
-        ASSERT_TRUE(make_folder(install));
-        ASSERT_TRUE(CopyFileW((fixtures + L"\\v6_50_0_0.exe").c_str(), (install + L"\\Korvane.exe").c_str(), FALSE));
-        ASSERT_TRUE(write_bytes(install + L"\\Uninstall.exe", "6.50 uninstaller"));
-        // As the 6.50 installer left them.
-        for (const wchar_t* name : {L"\\Korvane.exe", L"\\Uninstall.exe"})
-            ASSERT_TRUE(SetFileAttributesW((install + name).c_str(), FILE_ATTRIBUTE_READONLY));
-        ASSERT_NO_FATAL_FAILURE(fixture::set_machine_string(kCompanyKey, L"Korvane 6 Path", install + L"\\Korvane.exe"));
-        ASSERT_NO_FATAL_FAILURE(fixture::set_machine_string(kUninstallKey, L"UninstallString", install + L"\\Uninstall.exe"));
-        ASSERT_NO_FATAL_FAILURE(fixture::set_machine_string(kUninstallKey, L"Comments", L"left by 6.50"));
-        ASSERT_TRUE(make_folder(L"C:\\ProgramData\\Tarnwick\\Curves"));
-        ASSERT_TRUE(make_folder(L"C:\\ProgramData\\Tarnwick\\Textures\\Korvane 6"));
-        ASSERT_TRUE(write_bytes(kCurves, "the user's own curves"));
-        ASSERT_TRUE(write_bytes(kOldTexture, "6.50 texture"));
-        ASSERT_TRUE(make_folder(kMenuFolder));
-        ASSERT_TRUE(write_bytes(kOldMenuLink, "6.50 link"));
-        ASSERT_TRUE(write_bytes(kOldDesktopLink, "6.50 link"));
-        std::vector<std::wstring> lines = log_header(install, L"");
-        lines[2] = L"// Install Korvane 6.50";
-        lines.push_back(entry_line(0, 0x101, true, install + L"\\Korvane.exe"));
-        lines.push_back(entry_line(1, 0x102, true, install + L"\\Uninstall.exe"));
-        lines.push_back(entry_line(2, 0x103, true, kCurves));
-        lines.push_back(entry_line(3, 0x104, true, kOldTexture));
-        lines.push_back(entry_line(4, 0x2ff, true, kOldMenuLink));
-        lines.push_back(entry_line(5, 0x4ff, true, kOldDesktopLink));
-        ASSERT_TRUE(write_bytes(install + L"\\Uninstall.ulog", log_bytes(lines)));
-    }
-
     // Runs a copy of the installer whose payload resource `change` altered.
     std::wstring damaged_installer(const std::function<void(std::string&)>& change)
     {
@@ -250,11 +174,6 @@ protected:
     void check_fresh_installation(int language, const std::wstring& uninstallName, const std::wstring& samples);
     void install_with_broken_last_checksum(int runs);
 
-    static constexpr const wchar_t* kCurves = L"C:\\ProgramData\\Tarnwick\\Curves\\.\\Standard.crv";
-    static constexpr const wchar_t* kOldTexture = L"C:\\ProgramData\\Tarnwick\\Textures\\Korvane 6\\Acajou1.jpg";
-    static constexpr const wchar_t* kOldMenuLink =
-        L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Tarnwick\\Korvane 6\\Korvane 6.50.lnk";
-    static constexpr const wchar_t* kOldDesktopLink = L"C:\\users\\Public\\Desktop\\Korvane 6.50.lnk";
 
     std::vector<payload_file> payload;
     std::unique_ptr<installer> app;
@@ -636,16 +555,9 @@ TEST(Guards, TheRunningProductIsClosedFirst)
 {
     const char* bin = std::getenv("TW_DEMO_BIN");
     ASSERT_NE(bin, nullptr);
-    std::wstring product = host_path_to_windows(bin) + L"\\Korvane.exe";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    std::wstring command = L"\"" + product + L"\"";
-    ASSERT_TRUE(CreateProcessW(product.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info));
-    tw::scoped_handle process(info.hProcess), thread(info.hThread);
-    HWND productWindow = nullptr;
-    ASSERT_TRUE(gui::wait_until([&] { return (productWindow = FindWindowW(L"KorvaneMainWindow", nullptr)) != nullptr; }));
+    running_product product;
+    start_product(host_path_to_windows(bin) + L"\\Korvane.exe", product);
+    ASSERT_NE(product.window, nullptr);
     EXPECT_EQ(running_members(), 1);
 
     installer app(gui::installer_path(), installer::until::started);
@@ -657,8 +569,7 @@ TEST(Guards, TheRunningProductIsClosedFirst)
     EXPECT_EQ(running_members(), 2) << "the product and the installer; the probe left the count alone";
 
     // The user closes the product, then Retry: the wizard opens.
-    PostMessageW(productWindow, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0);
+    ASSERT_TRUE(product.close());
     EXPECT_TRUE(box->press(IDRETRY));
     EXPECT_TRUE(gui::wait_until([&] { return wizard_frame(app) != nullptr; }));
     EXPECT_EQ(running_members(), 1);

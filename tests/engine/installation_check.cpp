@@ -65,7 +65,10 @@ void add_keys(HKEY root, const std::wstring& rootName, const std::wstring& key,
         DWORD length = 256;
         if (RegEnumKeyExW(open.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        add_keys(root, rootName, key + L"\\" + name, keys);
+        // The 32-bit view's link back into the tree itself.
+        if (lstrcmpiW(name, L"Wow6432Node") == 0)
+            continue;
+        add_keys(root, rootName, key.empty() ? std::wstring(name) : key + L"\\" + name, keys);
     }
 }
 
@@ -237,6 +240,31 @@ snapshot take_snapshot()
     return s;
 }
 
+snapshot take_wide_snapshot()
+{
+    snapshot s;
+    wchar_t temp[MAX_PATH] = {}, desktop[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    PathRemoveBackslashW(temp);
+    SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop);
+    for (const std::wstring& folder : {std::wstring(L"C:\\Program Files"), std::wstring(L"C:\\ProgramData"),
+                                       std::wstring(kCommonDesktop), std::wstring(temp)})
+        add_files(folder, s.files);
+    // Wine maps the user's desktop to a folder of the Unix home, which may be
+    // the home itself: its own entries only, not what lies below.
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((std::wstring(desktop) + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do
+            s.files[std::wstring(desktop) + L"\\" + found.cFileName] = std::to_string(found.dwFileAttributes);
+        while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    add_keys(HKEY_LOCAL_MACHINE, L"HKLM", L"Software", s.keys);
+    add_keys(HKEY_CLASSES_ROOT, L"HKCR", L"", s.keys);
+    return s;
+}
+
 std::string describe_difference(const snapshot& before, const snapshot& after)
 {
     std::string out;
@@ -267,6 +295,35 @@ bool quick_install(const gui::installer& app, std::chrono::milliseconds timeout)
 {
     return app.click(IDOK) && app.wait_for_page(1) && app.click(IDOK) && app.wait_for_page(4) &&
            press_install(app, timeout);
+}
+
+running_product::~running_product()
+{
+    if (process.hProcess) {
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.hProcess, 99);
+            WaitForSingleObject(process.hProcess, 10000);
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+bool running_product::close()
+{
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return process.hProcess && WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0;
+}
+
+void start_product(const std::wstring& exe, running_product& product)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    std::wstring command = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &product.process))
+        return;
+    gui::wait_until([&] { return (product.window = FindWindowW(L"KorvaneMainWindow", nullptr)) != nullptr; });
 }
 
 bool press_install(const gui::installer& app, std::chrono::milliseconds timeout)

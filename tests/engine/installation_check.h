@@ -60,12 +60,30 @@ struct snapshot {
     bool operator==(const snapshot&) const = default;
 };
 snapshot take_snapshot();
+// The same over the wider places that a removal must leave as they were: all
+// of Program Files and ProgramData, both desktops, the temporary folder, the
+// whole of HKLM\Software and of HKEY_CLASSES_ROOT.
+snapshot take_wide_snapshot();
 // The differences, one per line, for a failure message.
 std::string describe_difference(const snapshot& before, const snapshot& after);
 
 // From the start page: Next, Next (quick mode), Install, and waits for the
 // run to end. True when it completed; the wizard stays on the install page.
 bool quick_install(const gui::installer& app, std::chrono::milliseconds timeout = std::chrono::minutes(3));
+
+// The demo product started as a user starts it, with its main window up.
+struct running_product {
+    PROCESS_INFORMATION process = {};
+    HWND window = nullptr;
+    running_product() = default;
+    running_product(const running_product&) = delete;
+    running_product& operator=(const running_product&) = delete;
+    ~running_product();
+    // Closes the window and waits for the process to end; true when it did.
+    bool close();
+};
+// Starts `exe` and waits for its window; `window` stays null when it did not come.
+void start_product(const std::wstring& exe, running_product& product);
 
 // Presses Install on the install page and waits until the run has ended:
 // true when the installation completed (Exit reads "Exit").

@@ -56,6 +56,29 @@ INSTANTIATE_TEST_SUITE_P(
                  "0000:00ff:1 -- C\r\n0001:00ff:1 -- " + std::string(1519 - 15 - 1, 'f') + "\r\n", 1, L"C"}),
     [](const auto& i) { return std::string(i.param.name); });
 
+// A file cut inside its last line: the line is still read, and the cut shows.
+TEST(ReaderEnd, ACutLastLineShows)
+{
+    const std::string ended = kHeader + "0000:00ff:1 -- C:\\x\r\n";
+    std::string wide = "\xFF\xFE";
+    for (char c : ended)
+        wide += std::string{c, '\0'};
+    struct {
+        std::string text;
+        bool unterminated;
+    } cases[] = {{ended, false},         {ended.substr(0, ended.size() - 1), true},
+                 {ended.substr(0, ended.size() - 2), true}, {wide, false},
+                 {wide + "/", true},     {wide.substr(0, wide.size() - 2), true}, {"", false}};
+    for (const auto& c : cases) {
+        tw::ulog::log_reader reader(latin1_widen, any_folder);
+        reader.feed(c.text.data(), c.text.size());
+        reader.finish();
+        EXPECT_FALSE(reader.stopped());
+        EXPECT_EQ(reader.contents().entries.size(), c.text.empty() ? 0u : 1u);
+        EXPECT_EQ(reader.unterminated(), c.unterminated) << testing::PrintToString(c.text);
+    }
+}
+
 TEST(ReaderForm, Utf16MarkIsNotPartOfTheFirstLine)
 {
     std::wstring text = L"\xFEFF// Uninstall Log File v1\r\n";

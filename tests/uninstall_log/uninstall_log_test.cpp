@@ -259,6 +259,7 @@ struct ReadCase {
     std::wstring shortcutPath;
     std::wstring title;
     std::vector<UninstallLogEntry> entries;
+    bool readToEnd = false; // no damaged, foreign or cut line
 };
 
 void PrintTo(const ReadCase& c, std::ostream* os)
@@ -287,6 +288,7 @@ TEST_P(LogRead, FoldersTitleAndEntries)
     EXPECT_EQ(log.shortcutPath, c.shortcutPath);
     EXPECT_EQ(log.previousTitle, c.title);
     EXPECT_EQ(log.previousEntries, c.entries);
+    EXPECT_EQ(log.readToEnd, c.readToEnd);
     EXPECT_TRUE(log.currentEntries.empty());
 }
 
@@ -299,18 +301,18 @@ std::vector<ReadCase> read_cases()
     truncated.resize(5);
     truncated.push_back(entry(K::Folder, L"C:\\Prog", true));
     return {
-        {"just_written", L"golden.ulog", kInstall, kShortcuts, L"Korvane 6.52a", golden_read()},
+        {"just_written", L"golden.ulog", kInstall, kShortcuts, L"Korvane 6.52a", golden_read(), true},
         {"version_2", L"version2.ulog", L"", L"", L"", {}},
         {"ansi_without_mark", L"ansi.ulog", win, sys, L"Korvane 6.52a",
          {entry(K::Folder, L"C:\\Ansi", true), entry(K::File, L"C:\\Ansi\\Korvane.exe", true, 1),
-          entry(K::RegistryKey, L"", true)}},
+          entry(K::RegistryKey, L"", true)}, true},
         {"blank_line_ends_reading", L"blank_line.ulog", win, sys, L"Korvane 6.52a",
          {entry(K::Folder, L"C:\\A", true), entry(K::File, L"C:\\A\\b.dll", true, 0)}},
         {"kind_7_ends_reading", L"kind7.ulog", win, sys, L"Korvane 6.52a", {entry(K::Folder, L"C:\\A", true)}},
         {"missing_install_folder", L"missing_folder.ulog", L"", win, L"Korvane 6.52a",
-         {entry(K::Folder, L"C:\\A", true)}},
+         {entry(K::Folder, L"C:\\A", true)}, true},
         {"code_unit_with_line_feed_byte", L"u010a.ulog", win, sys, L"Korvane 6.52a",
-         {entry(K::File, L"C:\\Data\\\u010aa\u0a0a.txt", true, 0), entry(K::Registration, L"", true)}},
+         {entry(K::File, L"C:\\Data\\\u010aa\u0a0a.txt", true, 0), entry(K::Registration, L"", true)}, true},
         {"line_longer_than_buffer", L"long_line.ulog", win, sys, L"Korvane 6.52a",
          {entry(K::Folder, L"C:\\A", true),
           entry(K::File, L"C:\\" + std::wstring(757 - 18, L'f'), true, 0)}},

@@ -1,0 +1,30 @@
+# What a user downloads is small: Windows code is built for size, every
+# function and datum in its own section so that the link keeps only what is
+# reached. tw_optimize_for_speed() puts a hot path back to -O2.
+if(WIN32)
+  add_compile_options(-ffunction-sections -fdata-sections $<$<NOT:$<CONFIG:Debug>>:-Os>)
+  add_link_options(-Wl,--gc-sections)
+endif()
+
+function(tw_optimize_for_speed target)
+  if(WIN32)
+    target_compile_options(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:-O2>)
+  endif()
+endfunction()
+
+# tw_ship_executable(TARGET): after every link, moves the debug information
+# into TARGET_FILE.debug beside it, leaves a debug link to that file in the
+# executable, and prints how the executable's bytes split up.
+function(tw_ship_executable target)
+  find_package(Python3 COMPONENTS Interpreter REQUIRED)
+  set(exe $<TARGET_FILE:${target}>)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug ${exe} ${exe}.debug
+    COMMAND ${CMAKE_STRIP} --strip-all ${exe}
+    COMMAND ${CMAKE_COMMAND} -E chdir $<TARGET_FILE_DIR:${target}>
+            ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug ${exe}
+    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/installer_size.py ${exe}
+    COMMENT "Moving the debug information of ${target} beside it"
+    VERBATIM)
+  set_property(TARGET ${target} APPEND PROPERTY ADDITIONAL_CLEAN_FILES ${exe}.debug)
+endfunction()

@@ -142,7 +142,7 @@ void measure(const char* name, const fs::path& payload, const fs::path& scratch)
         fs::remove_all(out);
         fs::ifstream in(payload, std::ios::binary);
         files = 0;
-        ok = extract_archive(in, {(out / "InstallPath").wstring(), L"Samples", L""}, [&](notification n) {
+        ok = extract_archive(in, {(out / "InstallPath").wstring(), L"Samples", L""}, [&](const notification& n) {
             files += n.index() == 3;
             return notification::result::proceed;
         });

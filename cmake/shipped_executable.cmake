@@ -18,11 +18,14 @@ endfunction()
 function(tw_ship_executable target)
   find_package(Python3 COMPONENTS Interpreter REQUIRED)
   set(exe $<TARGET_FILE:${target}>)
+  # objcopy and strip stamp the header they rewrite with the current time
+  # unless SOURCE_DATE_EPOCH says otherwise; 0 is what the linker wrote.
+  set(no_time_stamp ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug ${exe} ${exe}.debug
-    COMMAND ${CMAKE_STRIP} --strip-all ${exe}
+    COMMAND ${no_time_stamp} ${CMAKE_OBJCOPY} --only-keep-debug ${exe} ${exe}.debug
+    COMMAND ${no_time_stamp} ${CMAKE_STRIP} --strip-all ${exe}
     COMMAND ${CMAKE_COMMAND} -E chdir $<TARGET_FILE_DIR:${target}>
-            ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug ${exe}
+            ${no_time_stamp} ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug ${exe}
     COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/installer_size.py ${exe}
     COMMENT "Moving the debug information of ${target} beside it"
     VERBATIM)

@@ -29,7 +29,8 @@ class PeFile:
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         if data[pe:pe + 4] != b"PE\0\0":
             raise ValueError("%s: not a PE file" % path)
-        (self.machine, count, _, symbols, symbol_count, opt_size, _) = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        (self.machine, count, self.time_stamp, symbols, symbol_count, opt_size, _) = struct.unpack_from(
+            "<HHIIIHH", data, pe + 4)
         self.optional_header = pe + 24
         magic = struct.unpack_from("<H", data, self.optional_header)[0]
         if magic != 0x10B:

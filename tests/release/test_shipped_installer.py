@@ -3,9 +3,9 @@
 
     test_shipped_installer.py INSTALLER_EXE
 
-It carries no debug information and stays within its size budget; its debug
-information sits beside it in INSTALLER_EXE.debug, which its debug link names
-with that file's CRC-32, so that a crash can still be read.
+It carries no debug information and no time stamp, and stays within its size
+budget; its debug information sits beside it in INSTALLER_EXE.debug, which its
+debug link names with that file's CRC-32, so that a crash can still be read.
 """
 
 import os
@@ -30,6 +30,11 @@ class ShippedInstaller(unittest.TestCase):
         self.assertIn(".text", names)
         self.assertEqual([n for n in names if n.startswith(".debug") or n.startswith("/")], [])
         self.assertEqual(self.pe.symbol_count, 0)
+
+    def test_no_time_stamp(self):
+        # Two builds of the same sources must not differ by their time.
+        self.assertEqual(self.pe.time_stamp, 0)
+        self.assertEqual(PeFile(EXE + ".debug").time_stamp, 0)
 
     def test_overhead_within_budget(self):
         split = dict(size_split(EXE))

@@ -13,10 +13,11 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from pe_file import PAYLOAD_NAME, PAYLOAD_TYPE, PeFile  # noqa: E402
 
-# The static C++ runtime alone takes about 870 KB of it (the locale machinery
-# that every stream, and so the payload's extraction, sets up: code and
-# unwind tables); 1.0 MiB is out of reach without dropping it.
-OVERHEAD_LIMIT = 1152 * 1024
+# A ceiling that holds today's size with room for small changes, so that a
+# large addition is noticed. The static C++ runtime takes most of it: its
+# locale machinery, set up by every stream, is about 870 KB with its unwind
+# tables, and the file streams of the payload's read-back about 180 KB more.
+OVERHEAD_LIMIT = 1536 * 1024
 UNWIND_SECTIONS = (".eh_frame", ".pdata", ".xdata")
 
 

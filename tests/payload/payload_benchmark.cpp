@@ -105,6 +105,8 @@ uint64_t bare_decode(const fs::path& file)
 #else
     std::FILE* in = std::fopen(file.c_str(), "rb");
 #endif
+    if (!in)
+        return 0;
     bz_stream s{};
     BZ2_bzDecompressInit(&s, 0, 0);
     char inbuf[4096], outbuf[4096];

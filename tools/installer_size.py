@@ -16,7 +16,7 @@ from pe_file import PAYLOAD_NAME, PAYLOAD_TYPE, PeFile  # noqa: E402
 # A ceiling that holds today's size with room for small changes, so that a
 # large addition is noticed. The static C++ runtime takes most of it: its
 # locale machinery, set up by every stream, is about 870 KB with its unwind
-# tables, and the file streams of the payload's read-back about 180 KB more.
+# tables, and the stream classes that the payload code uses about 180 KB more.
 OVERHEAD_LIMIT = 1536 * 1024
 UNWIND_SECTIONS = (".eh_frame", ".pdata", ".xdata")
 

@@ -9,7 +9,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 sfx=${TW_BUILD_SUFFIX:-}
 exe_name=InstallKorvane6.52a.exe
 
-"$root/scripts/build.sh" installer >/dev/null
+# The installer and the host tools that pack its payload, in a tree SRC that
+# holds build-native and build-win (configured already).
+build_installer() {
+  cmake --build "$1/build-native$sfx" --target payload_tool make_demo_data >/dev/null
+  cmake --build "$1/build-win$sfx" --target installer >/dev/null
+}
+
+if [ -f "$root/build-native$sfx/build.ninja" ] && [ -f "$root/build-win$sfx/build.ninja" ]; then
+  build_installer "$root"
+else
+  "$root/scripts/build.sh" installer >/dev/null
+fi
 first=$root/build-win$sfx
 cached() { sed -n "s/^$1:[A-Z]*=//p" "$first/CMakeCache.txt"; }
 
@@ -21,9 +32,10 @@ mkdir -p "$src"
   tar -xf - -C "$src"
 
 started=$(date +%s)
+cmake -S "$src" -B "$src/build-native$sfx" -G Ninja >/dev/null
 cmake -S "$src" -B "$src/build-win$sfx" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   -DCMAKE_BUILD_TYPE="$(cached CMAKE_BUILD_TYPE)" -DTW_DEPS="$(cached TW_DEPS)" >/dev/null
-"$src/scripts/build.sh" installer >/dev/null
+build_installer "$src"
 seconds=$(( $(date +%s) - started ))
 
 status=0

@@ -11,9 +11,6 @@ cxx=i686-w64-mingw32-g++-posix
 cc=i686-w64-mingw32-gcc-posix
 ar=i686-w64-mingw32-ar
 jobs=$(nproc)
-# Sections per function and object so that the installer's link keeps only
-# what it calls; the decompressor stays at -O2, the rest is built for size.
-sections="-ffunction-sections -fdata-sections"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -28,7 +25,7 @@ tar -xf "$(ls "$src"/bzip2_*.orig.tar.* | head -n1)" -C "$work"
 bz=$(ls -d "$work"/bzip2-*/ | head -n1)
 mkdir -p "$work/obj/bz2"
 for f in blocksort huffman crctable randtable compress decompress bzlib; do
-  echo "$cc -O2 $sections -c $bz/$f.c -o $work/obj/bz2/$f.o"
+  echo "$cc -O2 -c $bz/$f.c -o $work/obj/bz2/$f.o"
 done | xargs -P "$jobs" -I{} sh -c '{}'
 $ar rcs "$out/lib/libbz2.a" "$work"/obj/bz2/*.o
 cp "$bz/bzlib.h" "$out/include/"
@@ -37,12 +34,12 @@ cp "$bz/bzlib.h" "$out/include/"
 boost_tar=$(ls "$src"/boost1.81_*.orig.tar.* | head -n1)
 tar -xf "$boost_tar" -C "$work" --wildcards '*/libs/filesystem/src/*' '*/libs/iostreams/src/bzip2.cpp'
 b=$(ls -d "$work"/boost*/ | head -n1)
-flags="$sections -std=c++20 -DBOOST_ALL_NO_LIB -DBOOST_FILESYSTEM_NO_CXX20_ATOMIC_REF -DBOOST_FILESYSTEM_STATIC_LINK -DBOOST_IOSTREAMS_STATIC_LINK -DNDEBUG -isystem $out/include"
+flags="-O2 -std=c++20 -DBOOST_ALL_NO_LIB -DBOOST_FILESYSTEM_NO_CXX20_ATOMIC_REF -DBOOST_FILESYSTEM_STATIC_LINK -DBOOST_IOSTREAMS_STATIC_LINK -DNDEBUG -isystem $out/include"
 mkdir -p "$work/obj/fs" "$work/obj/ios"
 for f in "$b"/libs/filesystem/src/*.cpp; do
-  echo "$cxx -Os $flags -I$b/libs/filesystem/src -c $f -o $work/obj/fs/$(basename "$f" .cpp).o"
+  echo "$cxx $flags -I$b/libs/filesystem/src -c $f -o $work/obj/fs/$(basename "$f" .cpp).o"
 done | xargs -P "$jobs" -I{} sh -c '{}'
-$cxx -O2 $flags -c "$b/libs/iostreams/src/bzip2.cpp" -o "$work/obj/ios/bzip2.o"
+$cxx $flags -c "$b/libs/iostreams/src/bzip2.cpp" -o "$work/obj/ios/bzip2.o"
 $ar rcs "$out/lib/libboost_filesystem.a" "$work"/obj/fs/*.o
 $ar rcs "$out/lib/libboost_iostreams.a" "$work"/obj/ios/*.o
 

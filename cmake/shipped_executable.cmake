@@ -1,6 +1,6 @@
 # What a user downloads is small: Windows code is built for size;
 # tw_optimize_for_speed() puts a hot path back to -O2. (The linker's
-# --gc-sections would drop another 60 KB, but it breaks the delay-loaded
+# --gc-sections would drop about 50 KB more, but it breaks the delay-loaded
 # imports: the installer then stops with 0xC06D007F, procedure not found.)
 if(WIN32)
   add_compile_options($<$<NOT:$<CONFIG:Debug>>:-Os>)

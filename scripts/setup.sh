@@ -20,7 +20,7 @@ packages=(
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   libboost1.81-dev libboost-filesystem1.81-dev libboost-iostreams1.81-dev
   libbz2-dev googletest dpkg-dev xz-utils bzip2 python3
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev osslsigncode openssl
 )
 
 missing=()

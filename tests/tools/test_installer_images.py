@@ -12,45 +12,16 @@ import struct
 import sys
 import unittest
 
-RT_BITMAP, RT_ICON, RT_GROUP_ICON = 2, 3, 14
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from pe_file import RT_BITMAP, RT_GROUP_ICON, RT_ICON, PeFile  # noqa: E402
+
 EXE = FOLDER = None
-
-
-def read_resources(path):
-    """Returns {(type, id): bytes} of the first language of every resource."""
-    with open(path, "rb") as f:
-        data = f.read()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    assert data[pe:pe + 4] == b"PE\0\0", "not a PE file"
-    sections, opt_size = struct.unpack_from("<2xH12xH", data, pe + 4)
-    table = pe + 24 + opt_size
-    rsrc = None
-    for i in range(sections):
-        name, vsize, va, raw_size, raw = struct.unpack_from("<8sIIII", data, table + 40 * i)
-        if name.rstrip(b"\0") == b".rsrc":
-            rsrc = (va, raw)
-    assert rsrc, "no resource section"
-    va, raw = rsrc
-
-    def directory(offset):
-        named, ids = struct.unpack_from("<12xHH", data, raw + offset)
-        for i in range(named + ids):
-            ident, target = struct.unpack_from("<II", data, raw + offset + 16 + 8 * i)
-            yield ident, target
-
-    out = {}
-    for rtype, t in directory(0):
-        for rid, n in directory(t & 0x7FFFFFFF):
-            _, leaf = next(directory(n & 0x7FFFFFFF))
-            rva, size = struct.unpack_from("<II", data, raw + leaf)
-            out[(rtype, rid)] = data[rva - va + raw:rva - va + raw + size]
-    return out
 
 
 class InstallerImages(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.res = read_resources(EXE)
+        cls.res = PeFile(EXE).resources()
 
     def icon_group_matches(self, group_id, ico_name):
         with open(os.path.join(FOLDER, ico_name), "rb") as f:

@@ -61,6 +61,9 @@ file(CREATE_LINK ${TW_DEMO_BIN} ${tw_demo_root}/bin SYMBOLIC)
 set(TW_DEMO_PAYLOAD ${CMAKE_CURRENT_BINARY_DIR}/demo_payload.bz2)
 add_custom_command(OUTPUT ${TW_DEMO_PAYLOAD}
   COMMAND ${TW_HOST_TOOLS}/payload_tool build ${tw_demo_root}/manifest.txt ${TW_DEMO_PAYLOAD}
+  # Every build, CI's included, checks the bodies and that no template can
+  # write outside the folder its placeholder names.
+  COMMAND ${TW_HOST_TOOLS}/payload_tool verify --strict ${TW_DEMO_PAYLOAD}
   DEPENDS ${TW_HOST_TOOLS}/payload_tool ${tw_demo_root}/manifest.txt ${tw_demo_stamp}
           demo_korvane demo_uninstall ${TW_DEMO_LANGUAGE_TARGETS}
   COMMENT "Packing the demo payload"

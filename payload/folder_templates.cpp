@@ -180,12 +180,14 @@ std::wstring resolve_folder_template(const target_folders& folders, const std::w
     return result;
 }
 
-bool has_known_placeholder(const std::wstring& folder_template)
+bool is_placeholder(const std::wstring& element) { return find_placeholder(element) != nullptr; }
+
+std::vector<std::wstring> placeholder_names()
 {
-    if (folder_template.empty() || is_separator(folder_template.front()))
-        return true;
-    const std::wstring first = split_elements(folder_template).front();
-    return !looks_like_placeholder(first) || find_placeholder(first);
+    std::vector<std::wstring> names;
+    for (const placeholder& p : placeholders)
+        names.push_back(p.name);
+    return names;
 }
 
 } // namespace tw

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -45,8 +46,9 @@ std::wstring join_path(const std::wstring& base, const std::wstring& element);
 // counts) give an empty base.
 std::wstring resolve_folder_template(const target_folders& folders, const std::wstring& folder_template);
 
-// True when the first element of `folder_template` is one of the known
-// placeholders, or when it is no placeholder at all (tools reject the rest).
-bool has_known_placeholder(const std::wstring& folder_template);
+// True when `element` is one of the thirteen placeholders, spelled exactly.
+bool is_placeholder(const std::wstring& element);
+// The thirteen placeholders in lookup order ("<InstallPath>" ...).
+std::vector<std::wstring> placeholder_names();
 
 } // namespace tw

@@ -9,6 +9,7 @@
 #include <boost/filesystem/operations.hpp>
 #include <boost/iostreams/filter/bzip2.hpp>
 #include <boost/iostreams/filtering_stream.hpp>
+#include <cwctype>
 
 namespace fs = boost::filesystem;
 namespace io = boost::iostreams;
@@ -55,20 +56,6 @@ bool has_forbidden_character(const std::wstring& name)
     return false;
 }
 
-// Placeholders only as the first element, and only known ones.
-std::string template_problem(const std::wstring& folder_template)
-{
-    if (!has_known_placeholder(folder_template))
-        return "unknown placeholder";
-    std::size_t first_end = folder_template.find_first_of(L"\\/");
-    bool leading_placeholder = !folder_template.empty() && folder_template[0] == L'<';
-    std::wstring rest = leading_placeholder ? (first_end == std::wstring::npos ? L"" : folder_template.substr(first_end))
-                                            : folder_template;
-    if (rest.find_first_of(L"<>") != std::wstring::npos)
-        return "a placeholder may only be the first element";
-    return {};
-}
-
 std::wstring windows_form(std::wstring path)
 {
     for (wchar_t& c : path)
@@ -77,7 +64,74 @@ std::wstring windows_form(std::wstring path)
     return path;
 }
 
+bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Elements between runs of separators; a leading separator gives an empty
+// first element.
+std::vector<std::wstring> template_elements(const std::wstring& folder_template)
+{
+    std::vector<std::wstring> elements;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = start;
+        while (end < folder_template.size() && !is_separator(folder_template[end]))
+            ++end;
+        elements.push_back(folder_template.substr(start, end - start));
+        while (end < folder_template.size() && is_separator(folder_template[end]))
+            ++end;
+        if (end >= folder_template.size())
+            return elements;
+        start = end;
+    }
+}
+
+bool same_ignoring_case(const std::wstring& a, const std::wstring& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::towlower(a[i]) != std::towlower(b[i]))
+            return false;
+    return true;
+}
+
+bool is_drive(const std::wstring& element)
+{
+    return element.size() == 2 && element[1] == L':' && std::iswalpha(element[0]);
+}
+
 } // namespace
+
+std::string template_refusal(const std::wstring& folder_template)
+{
+    if (folder_template.empty())
+        return "an empty template does not begin with a placeholder";
+    std::vector<std::wstring> elements = template_elements(folder_template);
+    const std::wstring& first = elements.front();
+    if (first.empty() || is_drive(first))
+        return "an absolute template without a placeholder";
+    if (first.front() != L'<' || first.back() != L'>') {
+        for (const std::wstring& e : elements)
+            if (e.find_first_of(L"<>") != std::wstring::npos)
+                return "a placeholder in a later element";
+        return "a relative template without a placeholder";
+    }
+    if (!is_placeholder(first)) {
+        for (const std::wstring& name : placeholder_names())
+            if (same_ignoring_case(first, name))
+                return "placeholder " + to_utf8(first) + " in other letter case (write " + to_utf8(name) + ")";
+        return "unknown placeholder " + to_utf8(first);
+    }
+    for (std::size_t i = 1; i < elements.size(); ++i) {
+        if (elements[i] == L"..")
+            return "\"..\" leaves the placeholder's folder";
+        if (elements[i].find_first_of(L"<>") != std::wstring::npos)
+            return "a placeholder in a later element";
+        if (has_forbidden_character(elements[i]))
+            return "a character Windows refuses in a folder name";
+    }
+    return {};
+}
 
 std::string kind_name(uint32_t kind)
 {
@@ -120,7 +174,7 @@ std::vector<manifest_item> read_manifest(const fs::path& manifest)
         if (!parse_kind(fields[0], item.entry.kind))
             fail(manifest, number, "unknown kind \"" + fields[0] + "\"");
         item.entry.destination = wide[1];
-        if (std::string problem = template_problem(wide[1]); !problem.empty())
+        if (std::string problem = template_refusal(wide[1]); !problem.empty())
             fail(manifest, number, problem + " in \"" + fields[1] + "\"");
         if (fields[2].empty())
             fail(manifest, number, "malformed line: empty source path");

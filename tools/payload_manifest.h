@@ -40,6 +40,13 @@ std::vector<manifest_item> read_manifest(const boost::filesystem::path& manifest
 // no output file is left. Throws manifest_error or std::runtime_error.
 void build_payload(const boost::filesystem::path& manifest, const boost::filesystem::path& output);
 
+// Why the installer must not be given `folder_template`, empty when it may.
+// A template must begin with one of the thirteen placeholders, spelled
+// exactly; no later element may be a placeholder, "..", or hold a character
+// Windows refuses in a folder name. Anything else would resolve against the
+// installer's current folder, or outside the folder it names.
+std::string template_refusal(const std::wstring& folder_template);
+
 // The kind's manifest name ("content"), or its number.
 std::string kind_name(uint32_t kind);
 

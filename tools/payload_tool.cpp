@@ -1,7 +1,10 @@
 // The payload tool of release engineering:
 //   payload_tool build MANIFEST OUTPUT    write the payload the manifest lists
 //   payload_tool list PAYLOAD             entries, kinds, sizes, CRCs, templates
-//   payload_tool verify PAYLOAD           decompress, check every body's CRC
+//   payload_tool verify [--strict] PAYLOAD
+//                                         decompress, check every body's CRC;
+//                                         --strict: and every template by the
+//                                         rules `build` applies to a manifest
 //   payload_tool extract PAYLOAD FOLDER   install into FOLDER, one subfolder
 //                                         per placeholder (InstallPath, CommonData ...)
 #include "payload/archive_entry.h"
@@ -31,7 +34,7 @@ int usage()
 {
     std::cerr << "usage: payload_tool build MANIFEST OUTPUT\n"
                  "       payload_tool list PAYLOAD\n"
-                 "       payload_tool verify PAYLOAD\n"
+                 "       payload_tool verify [--strict] PAYLOAD\n"
                  "       payload_tool extract PAYLOAD FOLDER\n";
     return 2;
 }
@@ -93,11 +96,18 @@ int list(const fs::path& path)
     return 0;
 }
 
-int verify(const fs::path& path)
+int verify(const fs::path& path, bool strict)
 {
     opened_payload p;
     open_payload(path, p);
     int bad = 0;
+    if (strict)
+        for (std::size_t i = 0; i < p.entries.size(); ++i)
+            if (std::string refusal = tw::template_refusal(p.entries[i].destination); !refusal.empty()) {
+                std::cerr << "verify: entry " << i << " (" << tw::to_utf8(p.entries[i].source) << "): " << refusal
+                          << " in \"" << tw::to_utf8(p.entries[i].destination) << "\"\n";
+                ++bad;
+            }
     std::vector<char> block(65536);
     for (const tw::archive_entry& e : p.entries) {
         boost::crc_32_type crc;
@@ -122,7 +132,7 @@ int verify(const fs::path& path)
     }
     if (bad)
         return 1;
-    std::printf("verify: %zu entries intact\n", p.entries.size());
+    std::printf("verify: %zu entries intact%s\n", p.entries.size(), strict ? ", every template safe" : "");
     return 0;
 }
 
@@ -177,7 +187,9 @@ int main(int argc, char** argv)
         if (command == "list" && argc == 3)
             return list(argv[2]);
         if (command == "verify" && argc == 3)
-            return verify(argv[2]);
+            return verify(argv[2], false);
+        if (command == "verify" && argc == 4 && std::string(argv[2]) == "--strict")
+            return verify(argv[3], true);
         if (command == "extract" && argc == 4)
             return extract(argv[2], argv[3]);
     } catch (const std::exception& e) {

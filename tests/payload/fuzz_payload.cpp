@@ -1,16 +1,24 @@
 // libFuzzer target: arbitrary bytes into the extractor's sink (first byte
 // even), or as a compressed stream into extract_archive (first byte odd),
 // with files going to a scratch folder. The first byte also picks the chunk
-// size and the answers. With --write-seeds FOLDER it writes the seed corpus.
+// size and the answers. With --write-seeds FOLDER it writes the seed corpus;
+// with --write-escapes FOLDER OUTSIDE, inputs whose templates name OUTSIDE
+// (absolute, and climbing out with "..") and a relative folder.
+//
+// Fuzzed templates can name any folder: the callback skips every destination
+// outside the scratch folder, and the scratch folder is the current
+// directory, so relative templates land inside it too.
 #include "payload/archive_sink.h"
 #include "payload/extract.h"
 #include "payload/file_checksum.h"
 #include "payload/folder_templates.h"
 #include "payload/memstream.h"
+#include "payload/text_encoding.h"
 #include "tests/payload/payload_fixtures.h"
 
 #include <boost/filesystem/operations.hpp>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -36,10 +44,27 @@ void clean()
         fs::remove_all(it->path(), ec);
 }
 
+// `destination` made absolute against the current directory (the scratch
+// folder) and normalized, still below the scratch folder.
+bool inside_scratch(const std::wstring& destination)
+{
+    fs::path file = fs::absolute(native_path(destination)).lexically_normal();
+    fs::path root = scratch().lexically_normal();
+    auto at = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
+    if (at.first != root.end() || at.second == file.end())
+        return false;
+    for (auto it = at.second; it != file.end(); ++it)
+        if (*it == "..")
+            return false;
+    return true;
+}
+
 notification_callback answers(uint8_t mode)
 {
     return [mode, count = 0](notification n) mutable {
         ++count;
+        if (auto begin = std::get_if<notification::file_begin>(&n); begin && !inside_scratch(begin->entry.destination))
+            return notification::result::skip;
         if ((mode & 0x10) && n.index() == 2 && count % 3 == 0)
             return notification::result::skip;
         if ((mode & 0x20) && count == 40)
@@ -75,13 +100,36 @@ int write_seeds(const fs::path& dir)
     return 0;
 }
 
+// Entries that would write into `outside` if the callback let them.
+int write_escapes(const fs::path& dir, const fs::path& outside)
+{
+    using tw::test::body_entry;
+    fs::create_directories(dir);
+    std::wstring absolute = fs::absolute(outside).wstring();
+    std::wstring climbing = L"<InstallPath>";
+    for (int i = 0; i < 40; ++i)
+        climbing += L"\\..";
+    climbing += absolute;
+    std::string raw = tw::test::make_archive({{L"C:\\inside.txt", L"<InstallPath>", "inside"},
+                                             {L"C:\\absolute.txt", absolute, "absolute"},
+                                             {L"C:\\climbing.txt", climbing, "climbing"},
+                                             {L"C:\\relative.txt", L"relative\\folder", "relative"},
+                                             {L"C:\\unknown.txt", L"<Unknown>\\folder", "unknown"}});
+    tw::test::write_file(dir / "escape-sink", std::string(1, '\0') + raw);
+    tw::test::write_file(dir / "escape-extract", std::string(1, '\1') + tw::test::bzip2(raw));
+    return 0;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     if (*argc == 3 && std::strcmp((*argv)[1], "--write-seeds") == 0)
         std::exit(write_seeds((*argv)[2]));
+    if (*argc == 4 && std::strcmp((*argv)[1], "--write-escapes") == 0)
+        std::exit(write_escapes((*argv)[2], (*argv)[3]));
     static const std::wstring root = scratch().wstring();
+    fs::current_path(scratch());
     std::atexit([] {
         boost::system::error_code ec;
         fs::remove_all(scratch(), ec);

@@ -17,10 +17,11 @@
 #include "tests/payload/payload_fixtures.h"
 
 #include <boost/filesystem/operations.hpp>
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace fs = boost::filesystem;
 using namespace tw;
@@ -120,6 +121,26 @@ int write_escapes(const fs::path& dir, const fs::path& outside)
     return 0;
 }
 
+// Corpus folders, inputs and the artifact prefix given relative to the
+// folder the target was started in, made absolute before the target moves
+// into its scratch folder.
+void absolute_arguments(int argc, char** argv)
+{
+    static std::vector<std::string> kept;
+    kept.reserve(static_cast<std::size_t>(argc));
+    const std::string prefix = "-artifact_prefix=";
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg.rfind(prefix, 0) == 0 && arg.size() > prefix.size() && arg[prefix.size()] != '/')
+            kept.push_back(prefix + fs::current_path().string() + "/" + arg.substr(prefix.size()));
+        else if (!arg.empty() && arg[0] != '-' && arg[0] != '/')
+            kept.push_back(fs::absolute(arg).string());
+        else
+            continue;
+        argv[i] = kept.back().data();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
@@ -129,6 +150,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     if (*argc == 4 && std::strcmp((*argv)[1], "--write-escapes") == 0)
         std::exit(write_escapes((*argv)[2], (*argv)[3]));
     static const std::wstring root = scratch().wstring();
+    absolute_arguments(*argc, *argv);
     fs::current_path(scratch());
     std::atexit([] {
         boost::system::error_code ec;

@@ -38,25 +38,6 @@ shell_folder_source& current_source()
     return source;
 }
 
-// Elements split at runs of separators; a trailing separator gives ".".
-std::vector<std::wstring> split_elements(const std::wstring& text)
-{
-    std::vector<std::wstring> elements;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::size_t end = i;
-        while (end < text.size() && !is_separator(text[end]))
-            ++end;
-        elements.push_back(text.substr(i, end - i));
-        while (end < text.size() && is_separator(text[end]))
-            ++end;
-        if (end == text.size() && end > 0 && is_separator(text.back()))
-            elements.push_back(L".");
-        i = end;
-    }
-    return elements;
-}
-
 // Both a root name and a root directory: "C:\x", "\\server\share\x".
 bool is_absolute(const std::wstring& p)
 {
@@ -171,13 +152,31 @@ std::wstring resolve_folder_template(const target_folders& folders, const std::w
 {
     if (folder_template.empty() || is_separator(folder_template.front()))
         return folder_template;
-    std::vector<std::wstring> elements = split_elements(folder_template);
+    std::vector<std::wstring> elements = template_elements(folder_template);
     if (!looks_like_placeholder(elements.front()))
         return folder_template;
     std::wstring result = base_folder(folders, elements.front());
     for (std::size_t i = 1; i < elements.size(); ++i)
         result = join_path(result, elements[i]);
     return result;
+}
+
+std::vector<std::wstring> template_elements(const std::wstring& text)
+{
+    std::vector<std::wstring> elements;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = i;
+        while (end < text.size() && !is_separator(text[end]))
+            ++end;
+        elements.push_back(text.substr(i, end - i));
+        while (end < text.size() && is_separator(text[end]))
+            ++end;
+        if (end == text.size() && end > 0 && is_separator(text.back()))
+            elements.push_back(L".");
+        i = end;
+    }
+    return elements;
 }
 
 bool is_placeholder(const std::wstring& element) { return find_placeholder(element) != nullptr; }

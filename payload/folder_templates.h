@@ -46,6 +46,10 @@ std::wstring join_path(const std::wstring& base, const std::wstring& element);
 // counts) give an empty base.
 std::wstring resolve_folder_template(const target_folders& folders, const std::wstring& folder_template);
 
+// The elements of a template, split at runs of separators ("\\" and "/"); a
+// leading separator gives an empty first element, a trailing one a final ".".
+std::vector<std::wstring> template_elements(const std::wstring& folder_template);
+
 // True when `element` is one of the thirteen placeholders, spelled exactly.
 bool is_placeholder(const std::wstring& element);
 // The thirteen placeholders in lookup order ("<InstallPath>" ...).

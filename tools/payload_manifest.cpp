@@ -64,27 +64,6 @@ std::wstring windows_form(std::wstring path)
     return path;
 }
 
-bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-// Elements between runs of separators; a leading separator gives an empty
-// first element.
-std::vector<std::wstring> template_elements(const std::wstring& folder_template)
-{
-    std::vector<std::wstring> elements;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = start;
-        while (end < folder_template.size() && !is_separator(folder_template[end]))
-            ++end;
-        elements.push_back(folder_template.substr(start, end - start));
-        while (end < folder_template.size() && is_separator(folder_template[end]))
-            ++end;
-        if (end >= folder_template.size())
-            return elements;
-        start = end;
-    }
-}
-
 bool same_ignoring_case(const std::wstring& a, const std::wstring& b)
 {
     if (a.size() != b.size())

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -62,9 +63,17 @@ unsigned long long bare_decode(std::string& packed)
 // The worst answer time of the frame, sampled until `stop`, split by what
 // the status line said right after each answer.
 struct liveness {
-    double worstCopying = 0, worstOther = 0;
-    unsigned copyingSamples = 0, otherSamples = 0;
+    double worstPreparing = 0, worstCopying = 0, worstOther = 0;
+    unsigned preparingSamples = 0, copyingSamples = 0, otherSamples = 0;
+    // When each step's status text was first seen, in ms after the press.
+    std::vector<std::pair<double, std::wstring>> steps;
 };
+
+// The status line without what changes within one step (the file's path).
+std::wstring step_of(const std::wstring& status)
+{
+    return status.substr(0, std::min<size_t>(status.size(), 14));
+}
 
 } // namespace
 
@@ -93,16 +102,22 @@ int wmain(int argc, wchar_t** argv)
     HWND status = app.control(IDC_STATUS);
     std::atomic<bool> stop = false;
     liveness seen;
+    auto start = clock_type::now();
     std::thread sampler([&] {
         while (!stop) {
-            auto start = clock_type::now();
+            auto sent = clock_type::now();
             DWORD_PTR ignored = 0;
             SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &ignored);
-            double rtt = ms_since(start);
+            double rtt = ms_since(sent);
             std::wstring shown = gui::window_text(status);
-            // The self-registration wait blocks the wizard by design.
-            bool copying = shown.rfind(L"Copying File", 0) == 0 || shown.rfind(L"Preparing", 0) == 0;
-            if (copying) {
+            if (seen.steps.empty() || seen.steps.back().second != step_of(shown))
+                seen.steps.emplace_back(ms_since(start), step_of(shown));
+            // The pre-check decodes the whole payload in one call; the
+            // self-registration wait blocks the wizard by design.
+            if (shown.rfind(L"Preparing", 0) == 0) {
+                seen.worstPreparing = std::max(seen.worstPreparing, rtt);
+                ++seen.preparingSamples;
+            } else if (shown.rfind(L"Copying File", 0) == 0) {
                 seen.worstCopying = std::max(seen.worstCopying, rtt);
                 ++seen.copyingSamples;
             } else {
@@ -112,7 +127,6 @@ int wmain(int argc, wchar_t** argv)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     });
-    auto start = clock_type::now();
     bool completed = installation::press_install(app) && app.click(IDOK) && app.wait_for_page(5);
     double install = ms_since(start);
     stop = true;
@@ -127,8 +141,13 @@ int wmain(int argc, wchar_t** argv)
     wprintf(L"ratio installation / decode:             %8.2f   (target: at most 2.5)\n", install / decode);
     wprintf(L"worst round trip while copying:          %8.1f ms over %u messages (target: under 50 ms)\n",
             seen.worstCopying, seen.copyingSamples);
+    wprintf(L"worst round trip during the pre-check:   %8.1f ms over %u messages\n", seen.worstPreparing,
+            seen.preparingSamples);
     wprintf(L"worst round trip otherwise (self-registration wait included): %.1f ms over %u messages\n",
             seen.worstOther, seen.otherSamples);
+    wprintf(L"steps, by the status line (ms after the press):\n");
+    for (const auto& [at, step] : seen.steps)
+        wprintf(L"  %8.1f  %ls\n", at, step.c_str());
     app.click(IDCANCEL);
     app.wait_for_exit();
     return 0;

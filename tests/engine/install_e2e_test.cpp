@@ -8,7 +8,6 @@
 #include "resources/dialog_ids.h"
 #include "resources/resource_ids.h"
 #include "tests/common/fixture_installation.h"
-#include "tests/common/host_path.h"
 #include "tests/driver/gui_driver.h"
 #include "tests/engine/installation_6_50.h"
 #include "tests/engine/installation_check.h"
@@ -553,10 +552,10 @@ TEST(Guards, ASecondInstallerEndsWithBusy)
 
 TEST(Guards, TheRunningProductIsClosedFirst)
 {
-    const char* bin = std::getenv("TW_DEMO_BIN");
-    ASSERT_NE(bin, nullptr);
+    std::wstring bin = env_windows_path("TW_DEMO_BIN");
+    ASSERT_FALSE(bin.empty()) << "TW_DEMO_BIN not set";
     running_product product;
-    start_product(host_path_to_windows(bin) + L"\\Korvane.exe", product);
+    start_product(bin + L"\\Korvane.exe", product);
     ASSERT_NE(product.window, nullptr);
     EXPECT_EQ(running_members(), 1);
 

@@ -1,7 +1,6 @@
 #include "tests/engine/installation_6_50.h"
 
 #include "tests/common/fixture_installation.h"
-#include "tests/common/host_path.h"
 #include "tests/engine/installation_check.h"
 
 #include <gtest/gtest.h>
@@ -47,12 +46,6 @@ std::wstring log_as_text(const std::string& bytes)
         text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
     return text;
-}
-
-std::wstring env_windows_path(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? host_path_to_windows(value) : std::wstring();
 }
 
 void lay_out_6_50()

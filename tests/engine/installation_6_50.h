@@ -15,9 +15,6 @@ std::vector<std::wstring> log_header(const std::wstring& install, const std::wst
 // The log's text without its byte-order mark.
 std::wstring log_as_text(const std::string& bytes);
 
-// A folder of the build tree (an environment variable) as a Windows path.
-std::wstring env_windows_path(const char* name);
-
 // What the 6.50 installation holds besides its program and uninstaller.
 constexpr const wchar_t* kCurves = L"C:\\ProgramData\\Tarnwick\\Curves\\.\\Standard.crv";
 constexpr const wchar_t* kOldTexture = L"C:\\ProgramData\\Tarnwick\\Textures\\Korvane 6\\Acajou1.jpg";

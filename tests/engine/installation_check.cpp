@@ -5,6 +5,7 @@
 #include "winhelpers/scoped_com.h"
 #include "winhelpers/scoped_handle.h"
 #include "winhelpers/scoped_reg_key.h"
+#include "winhelpers/scoped_resource.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -24,33 +25,21 @@ std::string narrow(const std::wstring& text)
     return out;
 }
 
-std::wstring env_path(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? host_path_to_windows(value) : std::wstring();
-}
+// A FindFirstFileW search, closed with the holder.
+struct find_handle_traits {
+    using value_type = HANDLE;
+    static value_type empty() { return INVALID_HANDLE_VALUE; }
+    static bool is_empty(value_type h) { return h == INVALID_HANDLE_VALUE; }
+    static void release(value_type h) noexcept { FindClose(h); }
+};
 
 void add_files(const std::wstring& folder, std::map<std::wstring, std::string>& files)
 {
-    WIN32_FIND_DATAW found;
-    tw::scoped_handle unused;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        std::wstring path = folder + L"\\" + name;
+    for_each_file(folder, [&](const std::wstring& path, const WIN32_FIND_DATAW& found) {
         std::string attributes = std::to_string(found.dwFileAttributes & ~FILE_ATTRIBUTE_ARCHIVE & ~0x80u);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            files[path] = "folder " + attributes;
-            add_files(path, files);
-        } else {
-            files[path] = attributes + " " + read_bytes(path);
-        }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+        files[path] = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? "folder " + attributes
+                                                                          : attributes + " " + read_bytes(path);
+    });
 }
 
 void add_keys(HKEY root, const std::wstring& rootName, const std::wstring& key,
@@ -74,11 +63,35 @@ void add_keys(HKEY root, const std::wstring& rootName, const std::wstring& key,
 
 } // namespace
 
+std::wstring env_windows_path(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? host_path_to_windows(value) : std::wstring();
+}
+
+void for_each_file(const std::wstring& folder,
+                   const std::function<void(const std::wstring& path, const WIN32_FIND_DATAW& found)>& visit)
+{
+    WIN32_FIND_DATAW found;
+    tw::scoped_resource<find_handle_traits> find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!find.valid())
+        return;
+    do {
+        std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        std::wstring path = folder + L"\\" + name;
+        visit(path, found);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            for_each_file(path, visit);
+    } while (FindNextFileW(find.get(), &found));
+}
+
 std::vector<payload_file> demo_payload()
 {
     std::vector<payload_file> files;
     const char* listing = std::getenv("TW_PAYLOAD_LISTING");
-    const std::wstring sources = env_path("TW_PAYLOAD_SOURCES");
+    const std::wstring sources = env_windows_path("TW_PAYLOAD_SOURCES");
     if (!listing)
         return files;
     std::ifstream in(listing);

@@ -6,6 +6,7 @@
 #include "tests/driver/gui_driver.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,13 @@ std::vector<payload_file> demo_payload();
 // The folder a template of the demo payload resolves to in this prefix.
 std::wstring destination_folder(const std::wstring& folderTemplate, const std::wstring& installFolder,
                                 const std::wstring& sampleFolderName = L"Korvane Examples");
+
+// A folder of the build tree (an environment variable) as a Windows path.
+std::wstring env_windows_path(const char* name);
+
+// Every file and folder below `folder`, a folder before what it holds.
+void for_each_file(const std::wstring& folder,
+                   const std::function<void(const std::wstring& path, const WIN32_FIND_DATAW& found)>& visit);
 
 std::string read_bytes(const std::wstring& path);
 bool write_bytes(const std::wstring& path, const std::string& bytes);

@@ -24,22 +24,12 @@ struct folder_total {
 
 void count_files(const std::wstring& folder, folder_total& total)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            count_files(folder + L"\\" + name, total);
-        } else {
-            ++total.files;
-            total.bytes += (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    for_each_file(folder, [&](const std::wstring&, const WIN32_FIND_DATAW& found) {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            return;
+        ++total.files;
+        total.bytes += (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    });
 }
 
 void list_links(const std::wstring& folder)

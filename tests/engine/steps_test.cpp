@@ -9,7 +9,6 @@
 #include "app/startup_guards.h"
 #include "engine/install_sequence.h"
 #include "tests/common/box_answerer.h"
-#include "tests/common/host_path.h"
 #include "tests/engine/installation_check.h"
 #include "tests/engine/recording_view.h"
 #include "winhelpers/error_text.h"
@@ -30,8 +29,7 @@ const wchar_t* const kCaption = L"Installer \u2013 Korvane 6.52a";
 
 std::wstring build_file(const char* variable, const wchar_t* name)
 {
-    const char* dir = std::getenv(variable);
-    return dir ? host_path_to_windows(dir) + L"\\" + name : std::wstring();
+    return env_windows_path(variable) + L"\\" + name;
 }
 
 class Steps : public ::testing::Test {
